@@ -1,0 +1,35 @@
+// One image resource: a decoded JPEG and the blits that put it on screen.
+// Loading and releasing live in src/resources, the blits in src/render.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "resources/image.h"
+
+class Picture {
+ public:
+  // For a listed picture, the count of resources read before it; for an
+  // animation frame, its frame number from 1. Lookups never use it.
+  int32_t resourceIndex = 0;
+  std::unique_ptr<Image> image;  // none until loaded, after a failed load, after release()
+
+  Picture();
+  Picture(const char* path, int32_t resourceIndex);
+
+  // Decodes the JPEG at path. A file that does not open (or is not a
+  // 3-component or greyscale picture) is reported in a message box and leaves
+  // the Picture without image; a corrupt file ends the process inside the
+  // decoder with its own message and exit code 1.
+  void load(const char* path, int32_t resourceIndex);
+  void release();
+
+  // Centred on (x, y), clipped to the framebuffer.
+  void drawOpaque(int32_t x, int32_t y) const;
+  // Like drawOpaque, but leaves out pixels whose key (the mask's pixel at the
+  // same offset, or the picture's own without a mask) has every byte below 20.
+  void drawKeyed(int32_t x, int32_t y, const Image* mask) const;
+  // Advances the shared scroll offsets by (dx, dy) * scale and fills the whole
+  // framebuffer with the picture, shifted and wrapped. Only 640 x 480 pictures.
+  void drawScrolling(float dx, float dy, float scale) const;
+};

@@ -1,0 +1,45 @@
+// Reading the resource list "resinfo.rli": one resource per line,
+// "<name> <type> [<frame count>]", scanned like scanf's "%s %i %i".
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace resources {
+
+constexpr int kMaxListLineLength = 79;  // characters, line end not counted
+constexpr int kPathBufferSize = 80;     // paths are built in this many chars, NUL included
+
+constexpr int32_t kPictureType = 1;
+constexpr int32_t kAnimationType = 2;
+
+// The fields carry over from line to line: whatever a line does not supply
+// keeps the value the previous lines left.
+struct ResourceFields {
+  char name[kMaxListLineLength + 1] = "";
+  int32_t type = 0;
+  int32_t frameCount = 0;
+};
+
+struct ListLine {
+  bool present = false;  // false once the end of the file has been met
+  bool tooLong = false;  // more than kMaxListLineLength characters
+  std::string text;      // without its line end ("\n" or "\r\n"); cut when tooLong
+};
+
+// Reads the next line; a last line without a line end counts as a line.
+ListLine readListLine(FILE* file);
+
+// Empty lines and lines starting with '.' are skipped.
+bool isCommentLine(const std::string& line);
+
+// Scans "%s %i %i" into the fields, stopping at the first one that does not match.
+void scanResourceLine(const std::string& line, ResourceFields& fields);
+
+// Writes the file path of a resource into out; false when it does not fit
+// (a picture name over 65 characters, an animation name over 29).
+bool buildPicturePath(const char* name, char (&out)[kPathBufferSize]);
+bool buildAnimationPath(const char* name, char (&out)[kPathBufferSize]);
+
+}  // namespace resources
