@@ -1,0 +1,51 @@
+// Starts the soundtrack and installs the note-trigger callback for
+// instruments 1 and 4. The module is played by libxmp, one tick at a time,
+// inside the audio callback; the callback raises the instrument counters
+// (music/instrument_counters.h) as the notes start.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "music/module_renderer.h"
+
+class ModuleFeed;
+
+// What MusicPlayer::open and play are told to play.
+inline constexpr uint8_t kMusicStream = 0;  // not supported here: loads nothing, plays nothing
+inline constexpr uint8_t kMusicModule = 1;  // a tracker module, with note triggers counted
+
+// Frames per audio callback: about 12 ms at 44100 Hz, so a counter moves
+// close to the note that is heard.
+inline constexpr int kMusicBufferFrames = 512;
+
+class MusicPlayer {
+ public:
+  const char* fileName = nullptr;  // not copied: must outlive the player
+  void* stream = nullptr;          // kind 0's handle; stays empty
+  ModuleRenderer* song = nullptr;  // kind 1's module, empty if it did not load
+
+  MusicPlayer() = default;
+  MusicPlayer(const MusicPlayer&) = delete;
+  MusicPlayer& operator=(const MusicPlayer&) = delete;
+  // The show never destroys its player; tests do, which stops the output.
+  ~MusicPlayer();
+
+  // Starts the sound output at `rate` Hz and loads the file. Without a sound
+  // device the output runs silently (one line on stderr says why). A file
+  // that does not load is named on stderr; the player then stays silent.
+  // If the module player itself cannot be created, the program ends with
+  // exit code 1. `channels` is the voice budget; libxmp takes as many voices
+  // as the module needs, so no module is refused for it.
+  MusicPlayer& open(const char* fileName, uint8_t kind, int rate, int channels);
+
+  // Plays the loaded module once, from its start, counting the note triggers
+  // of instruments 1 and 4. Without a module it does nothing.
+  void play(uint8_t kind);
+
+ private:
+  static void fillOutput(void* player, int16_t* frames, int frameCount);
+
+  int output_ = 0;
+  std::atomic<ModuleFeed*> feed_{nullptr};  // published by play, read by the audio thread
+};

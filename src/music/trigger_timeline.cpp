@@ -1,0 +1,52 @@
+#include "music/trigger_timeline.h"
+
+#include "music/module_renderer.h"
+
+namespace {
+
+void playThrough(ModuleRenderer& renderer, TriggerTimeline* timeline) {
+  timeline->loaded = true;
+  timeline->rate = renderer.rate();
+  std::vector<int16_t> buffer(static_cast<size_t>(renderer.maxTickFrames()) * 2);
+  RenderedTick tick;
+  while (renderer.renderTick(buffer.data(), renderer.maxTickFrames(), &tick) && tick.frames > 0) {
+    for (int i = 0; i < tick.triggerCount; ++i) {
+      timeline->triggers.push_back(
+          TimedTrigger{tick.firstFrame, tick.triggers[i].channel, tick.triggers[i].instrument});
+    }
+  }
+  timeline->lengthFrames = renderer.framesRendered();
+}
+
+}  // namespace
+
+double TriggerTimeline::timeOfHit(int instrument, int n) const {
+  int seen = 0;
+  for (const TimedTrigger& t : triggers) {
+    if (t.instrument == instrument && ++seen == n) return static_cast<double>(t.frame) / rate;
+  }
+  return -1.0;
+}
+
+int TriggerTimeline::hitsUpTo(int instrument, double seconds) const {
+  int count = 0;
+  for (const TimedTrigger& t : triggers) {
+    if (static_cast<double>(t.frame) > seconds * rate) break;
+    if (t.instrument == instrument) ++count;
+  }
+  return count;
+}
+
+TriggerTimeline scanTriggerTimeline(const void* moduleData, size_t size, int rate) {
+  TriggerTimeline timeline;
+  ModuleRenderer renderer;
+  if (renderer.loadMemory(moduleData, size, rate)) playThrough(renderer, &timeline);
+  return timeline;
+}
+
+TriggerTimeline scanTriggerTimelineFile(const char* path, int rate) {
+  TriggerTimeline timeline;
+  ModuleRenderer renderer;
+  if (renderer.loadFile(path, rate)) playThrough(renderer, &timeline);
+  return timeline;
+}

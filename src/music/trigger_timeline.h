@@ -1,0 +1,30 @@
+// The whole soundtrack's note triggers in music time, found by playing the
+// module offline through the same renderer the live player uses.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct TimedTrigger {
+  int64_t frame = 0;  // first frame of the tick the note starts on
+  int channel = 0;
+  int instrument = 0;  // from 0
+};
+
+struct TriggerTimeline {
+  bool loaded = false;
+  int rate = 0;
+  int64_t lengthFrames = 0;            // the module's whole length, played once
+  std::vector<TimedTrigger> triggers;  // in playing order
+
+  double lengthSeconds() const { return rate > 0 ? static_cast<double>(lengthFrames) / rate : 0.0; }
+  // Music time in seconds of the n-th trigger (n from 1) of an instrument,
+  // or a negative value if there are fewer.
+  double timeOfHit(int instrument, int n) const;
+  // Triggers of an instrument whose tick started at or before `seconds`.
+  int hitsUpTo(int instrument, double seconds) const;
+};
+
+TriggerTimeline scanTriggerTimeline(const void* moduleData, size_t size, int rate);
+TriggerTimeline scanTriggerTimelineFile(const char* path, int rate);
