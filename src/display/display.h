@@ -1,0 +1,31 @@
+// The fullscreen display: opening it, presenting the framebuffer once per
+// frame, its window's messages, and giving the screen back.
+#pragma once
+
+#include <cstdint>
+
+#include "display/display_device.h"
+
+// Opens the window and a fullscreen mode of width x height, and picks the
+// pixel converter. 1 when ready, 0 on any failure; a failure undoes nothing.
+// `title` names the window and must outlive the display.
+int displayOpen(const char* title, int32_t width, int32_t height);
+
+// Empties the window's message queue (Escape and close requests end the
+// process in there), then, while the application is active, converts the
+// framebuffer's height rows of width words into the back buffer and flips.
+// 1 when shown or skipped while inactive, 0 when the back buffer would not lock.
+int displayPresent(const uint32_t* framebuffer);
+
+// Gives the screen back to the desktop and frees every display resource.
+void displayClose();
+
+// The display window's message handler.
+intptr_t displayWindowProc(const DisplayMessage& message);
+
+// Why displayOpen failed, in a few words; "" when it did not.
+const char* displayFailureReason();
+
+// Makes the display use another device (tests install fakes; nullptr goes
+// back to the platform's own) and returns the display state to closed.
+void setDisplayDevice(DisplayDevice* device);

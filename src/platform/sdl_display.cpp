@@ -1,0 +1,295 @@
+#include "platform/sdl_display.h"
+
+#include <SDL.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/platform.h"
+#include "platform/sdl_display_formats.h"
+#include "platform/sdl_display_messages.h"
+
+namespace platform {
+
+namespace {
+
+class SdlDisplayDevice final : public DisplayDevice {
+ public:
+  // The driver is SDL's video subsystem and the device the first display.
+  bool loadDriver() override {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail("SDL video: %s", SDL_GetError());
+    videoStarted = true;
+    return true;
+  }
+
+  bool findDriverEntry() override {
+    if (SDL_GetNumVideoDisplays() < 1) return fail("no video display: %s", SDL_GetError());
+    return true;
+  }
+
+  bool createDevice() override {
+    if (SDL_GetDisplayBounds(0, &desktop) != 0) return fail("no desktop size: %s", SDL_GetError());
+    return true;
+  }
+
+  void registerWindowClass(const char*, DisplayWindowProc procedure) override { windowProc = procedure; }
+
+  // A borderless window of the desktop's size covers the screen also on an X
+  // server without a window manager, where SDL's fullscreen flags alone leave
+  // it at its first size. It stays hidden until the mode is set.
+  void createWindow(const char*, const char* title) override {
+    window = SDL_CreateWindow(title, desktop.x, desktop.y, desktop.w, desktop.h,
+                              SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (window == nullptr) {
+      fail("no window: %s", SDL_GetError());
+      return;
+    }
+    windowId = SDL_GetWindowID(window);
+  }
+
+  bool setExclusiveFullscreen() override {
+    if (window == nullptr) return fail("%s", reason[0] != '\0' ? reason : "no window");
+    return chooseFormat();
+  }
+
+  // Only the display's own depth can be had, so the caller's 32 -> 24 -> 16
+  // fallback follows the real display.
+  bool setDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) override {
+    if (static_cast<uint32_t>(bitsPerPixel) != format.pixelFormat.bitCount) {
+      return fail("the display shows %u bits per pixel (%s), not %d", format.pixelFormat.bitCount, format.name,
+                  bitsPerPixel);
+    }
+    if (renderer == nullptr && !createRenderer()) return false;
+    if (SDL_RenderSetLogicalSize(renderer, width, height) != 0)
+      return fail("no %dx%d picture: %s", width, height, SDL_GetError());
+    modeWidth = width;
+    modeHeight = height;
+    SDL_ShowWindow(window);
+    SDL_RaiseWindow(window);
+    return true;
+  }
+
+  // The renderer double-buffers by itself: any chain with a back buffer is
+  // one streaming texture; a bare primary has nothing to draw into.
+  bool createPrimarySurface(int32_t backBufferCount) override {
+    if (renderer == nullptr) return fail("no renderer");
+    if (!createTexture()) return false;
+    backBuffers = backBufferCount;
+    return true;
+  }
+
+  bool attachBackBuffer() override {
+    if (texture == nullptr || backBuffers < 1) return fail("no back buffer");
+    return true;
+  }
+
+  bool getPixelFormat(DisplayPixelFormat* pixelFormat) override {
+    *pixelFormat = format.pixelFormat;
+    return true;
+  }
+
+  // Once video is shut down its inhibition of the screen saver has ended with it.
+  void setScreenSaverActive(bool active) override {
+    if (!active) {
+      SDL_DisableScreenSaver();
+    } else if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+      SDL_EnableScreenSaver();
+    }
+  }
+
+  bool peekMessage(DisplayMessage* message) override {
+    if (pendingCount == 0 && !takeEvent()) return false;
+    *message = pending[pendingNext++];
+    if (pendingNext == pendingCount) pendingCount = pendingNext = 0;
+    return true;
+  }
+
+  void dispatchMessage(const DisplayMessage& message) override {
+    if (windowProc != nullptr) windowProc(message);
+  }
+
+  void sleep(int32_t milliseconds) override { sleepMilliseconds(milliseconds); }
+
+  void restorePrimary() override {
+    if (!texturesLost || renderer == nullptr) return;
+    texturesLost = false;
+    if (texture != nullptr) SDL_DestroyTexture(texture);
+    texture = nullptr;
+    createTexture();
+  }
+
+  bool lockBackBuffer(LockedSurface* surface) override {
+    if (texture == nullptr) return fail("no back buffer");
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture, nullptr, &pixels, &pitch) != 0) return fail("lock: %s", SDL_GetError());
+    surface->pixels = static_cast<uint8_t*>(pixels);
+    surface->pitch = pitch;
+    surface->width = modeWidth;
+    surface->height = modeHeight;
+    return true;
+  }
+
+  void unlockBackBuffer(uint8_t*) override {
+    if (texture != nullptr) SDL_UnlockTexture(texture);
+  }
+
+  void flip() override {
+    if (!drawPicture()) return;
+    SDL_RenderPresent(renderer);
+  }
+
+  void hideCursor() override { SDL_ShowCursor(SDL_DISABLE); }
+
+  intptr_t defaultWindowProc(const DisplayMessage&) override { return 0; }
+
+  void releasePrimary() override {
+    if (texture != nullptr) SDL_DestroyTexture(texture);
+    texture = nullptr;
+    backBuffers = 0;
+  }
+
+  void restoreDisplayMode() override {
+    if (window != nullptr) SDL_SetWindowFullscreen(window, 0);
+  }
+
+  void setNormalCooperation() override {
+    if (window != nullptr) SDL_HideWindow(window);
+  }
+
+  void releaseDevice() override {
+    if (renderer != nullptr) SDL_DestroyRenderer(renderer);
+    renderer = nullptr;
+  }
+
+  void destroyWindow() override {
+    if (window != nullptr) SDL_DestroyWindow(window);
+    window = nullptr;
+    windowId = 0;
+  }
+
+  void freeDriver() override {
+    if (videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    videoStarted = false;
+    pendingCount = pendingNext = 0;
+    texturesLost = false;
+  }
+
+  void exitProcess(int code) override { platform::exitProcess(code); }
+
+  const char* failureReason() const override { return reason; }
+
+  bool readBack(DisplayReadBack* picture) {
+    if (!drawPicture()) return false;
+    int outputWidth = 0, outputHeight = 0;
+    if (SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) return false;
+    fitPicture(outputWidth, outputHeight, &picture->width, &picture->height);
+    picture->bytesPerPixel = static_cast<int32_t>(format.pixelFormat.bitCount / 8);
+    // Room for the whole output, in case the renderer's viewport is rounded
+    // differently from fitPicture's.
+    const int pitch = outputWidth * picture->bytesPerPixel;
+    picture->pixels.assign(static_cast<size_t>(pitch) * static_cast<size_t>(outputHeight), 0);
+    return SDL_RenderReadPixels(renderer, nullptr, format.sdlFormat, picture->pixels.data(), pitch) == 0;
+  }
+
+ private:
+  bool fail(const char* text, ...) __attribute__((format(printf, 2, 3))) {
+    va_list arguments;
+    va_start(arguments, text);
+    std::vsnprintf(reason, sizeof reason, text, arguments);
+    va_end(arguments);
+    return false;
+  }
+
+  bool chooseFormat() {
+    const char* forced = std::getenv("PIXELFOLK_DISPLAY_FORMAT");
+    if (forced != nullptr && forced[0] != '\0') {
+      if (!sdlDisplayFormatNamed(forced, &format)) return fail("unknown PIXELFOLK_DISPLAY_FORMAT \"%s\"", forced);
+      return true;
+    }
+    if (!sdlDisplayFormatForWindow(SDL_GetWindowPixelFormat(window), &format)) format = sdlDefaultDisplayFormat();
+    return true;
+  }
+
+  bool createRenderer() {
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, 0);
+    if (renderer == nullptr) return fail("no renderer: %s", SDL_GetError());
+    return true;
+  }
+
+  bool createTexture() {
+    texture = SDL_CreateTexture(renderer, format.sdlFormat, SDL_TEXTUREACCESS_STREAMING, modeWidth, modeHeight);
+    if (texture == nullptr) return fail("no %s texture: %s", format.name, SDL_GetError());
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+    return true;
+  }
+
+  // Black bars around the picture, the picture scaled into the rest.
+  bool drawPicture() {
+    if (renderer == nullptr || texture == nullptr) return false;
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    return true;
+  }
+
+  // The largest modeWidth x modeHeight area of the same aspect in the output.
+  void fitPicture(int outputWidth, int outputHeight, int32_t* width, int32_t* height) const {
+    const int64_t wide = static_cast<int64_t>(outputWidth) * modeHeight;
+    const int64_t tall = static_cast<int64_t>(outputHeight) * modeWidth;
+    if (wide == tall) {
+      *width = outputWidth;
+      *height = outputHeight;
+    } else if (wide > tall) {
+      *height = outputHeight;
+      *width = static_cast<int32_t>(static_cast<int64_t>(modeWidth) * outputHeight / modeHeight);
+    } else {
+      *width = outputWidth;
+      *height = static_cast<int32_t>(static_cast<int64_t>(modeHeight) * outputWidth / modeWidth);
+    }
+  }
+
+  bool takeEvent() {
+    SDL_Event event;
+    if (SDL_PollEvent(&event) == 0) return false;
+    const TranslatedEvent translated = translateSdlEvent(event, windowId);
+    if (translated.texturesLost) texturesLost = true;
+    for (int i = 0; i < translated.count; ++i) pending[i] = translated.messages[i];
+    pendingCount = translated.count;
+    pendingNext = 0;
+    return pendingCount > 0;
+  }
+
+  bool videoStarted = false;
+  SDL_Rect desktop{};
+  SDL_Window* window = nullptr;
+  uint32_t windowId = 0;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  SdlDisplayFormat format = {};
+  int32_t modeWidth = 0;
+  int32_t modeHeight = 0;
+  int32_t backBuffers = 0;
+  bool texturesLost = false;
+  DisplayWindowProc windowProc = nullptr;
+  DisplayMessage pending[2];
+  int pendingCount = 0;
+  int pendingNext = 0;
+  char reason[256] = "";
+};
+
+SdlDisplayDevice& theDevice() {
+  static SdlDisplayDevice device;
+  return device;
+}
+
+}  // namespace
+
+DisplayDevice& sdlDisplayDevice() { return theDevice(); }
+
+bool readBackSdlDisplay(DisplayReadBack* picture) { return theDevice().readBack(picture); }
+
+}  // namespace platform

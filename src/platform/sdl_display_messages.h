@@ -1,0 +1,28 @@
+// SDL events as the display window's messages.
+#pragma once
+
+#include <SDL.h>
+
+#include "display/display_device.h"
+
+namespace platform {
+
+struct TranslatedEvent {
+  DisplayMessage messages[2];
+  int count = 0;
+  bool texturesLost = false;  // the renderer was reset: the back buffer must be made anew
+};
+
+// Window events of other windows become `other` messages. Every event gives
+// at least one message, so the queue is emptied the way a window's is.
+TranslatedEvent translateSdlEvent(const SDL_Event& event, uint32_t windowId);
+
+// A Win32-style virtual-key code for the keys the show could care about
+// (27 for Escape, letters as upper case, digits), else 0.
+uint32_t virtualKeyFor(SDL_Keycode key);
+
+// The character of a text-input event as one byte: ASCII as it is, anything
+// else '?', so no multi-byte character can pass for the Escape character.
+uint32_t characterFor(const char* utf8Text);
+
+}  // namespace platform
