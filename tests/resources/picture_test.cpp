@@ -1,0 +1,114 @@
+#include "resources/picture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "resources/test_files.h"
+
+using testfiles::closeTo;
+using testfiles::Rgb;
+
+namespace {
+
+// 16 x 16 blocks of solid colour survive chroma subsampling, so every block
+// decodes close to its own colour wherever it lies in the file.
+Rgb blockColour(int blockX, int blockY) {
+  return {static_cast<uint8_t>(40 + 5 * blockX % 200), static_cast<uint8_t>(30 + 7 * blockY % 200),
+          static_cast<uint8_t>((blockX + blockY) % 2 ? 220 : 20)};
+}
+
+std::vector<uint8_t> blockPattern(int width, int height) {
+  std::vector<uint8_t> rgb;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Rgb c = blockColour(x / 16, y / 16);
+      rgb.insert(rgb.end(), {c.r, c.g, c.b});
+    }
+  }
+  return rgb;
+}
+
+TEST(Picture, DecodesIntoPackedRgbRowsTopFirst) {
+  testfiles::ScratchDir scratch;
+  for (bool progressive : {false, true}) {
+    const std::vector<uint8_t> rgb = blockPattern(640, 480);
+    ASSERT_TRUE(imageio::writeJpeg("p.jpg", 640, 480, rgb.data(), {95, progressive}));
+    Picture picture("p.jpg", 7);
+    ASSERT_TRUE(picture.image);
+    const Image& image = *picture.image;
+    EXPECT_EQ(picture.resourceIndex, 7);
+    EXPECT_EQ(image.width, 640);
+    EXPECT_EQ(image.height, 480);
+    EXPECT_EQ(image.rowStride, 1920);
+    ASSERT_EQ(image.pixels.size(), 921600u);
+    EXPECT_TRUE(closeTo(image.pixels.data(), blockColour(0, 0))) << "progressive " << progressive;
+    // Block centres all over the picture, to catch a wrong row stride or order.
+    for (int by = 0; by < 30; by += 7) {
+      for (int bx = 0; bx < 40; bx += 9) {
+        const uint8_t* pixel = image.pixels.data() + (by * 16 + 8) * 1920 + (bx * 16 + 8) * 3;
+        EXPECT_TRUE(closeTo(pixel, blockColour(bx, by))) << bx << "," << by << " progressive " << progressive;
+      }
+    }
+  }
+}
+
+TEST(Picture, MissingOrUnusableFileGivesOneMessageAndNoImage) {
+  testfiles::ScratchDir scratch;
+  std::vector<uint8_t> cmyk(16 * 16 * 4, 90);
+  ASSERT_TRUE(imageio::writeCmykJpeg("cmyk.jpg", 16, 16, cmyk.data()));
+  for (const char* path : {"data/jpgs/none.jpg", "cmyk.jpg"}) {
+    testing::internal::CaptureStderr();
+    Picture picture(path, 4);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(picture.image) << path;
+    EXPECT_EQ(picture.resourceIndex, 4);
+    EXPECT_EQ(testfiles::countOccurrences(errors, "Error: "), 1) << errors;
+    EXPECT_EQ(testfiles::countOccurrences(errors, "Error: Couldn't load the image " + std::string(path) + ".\n"), 1);
+  }
+}
+
+TEST(Picture, GreyscaleFileIsExpandedToRgb) {
+  testfiles::ScratchDir scratch;
+  std::vector<uint8_t> grey(24 * 8);
+  for (size_t i = 0; i < grey.size(); ++i) grey[i] = i % 24 < 12 ? 60 : 180;
+  ASSERT_TRUE(imageio::writeGreyJpeg("g.jpg", 24, 8, grey.data(), {100, false}));
+  Picture picture("g.jpg", 0);
+  ASSERT_TRUE(picture.image);
+  EXPECT_EQ(picture.image->rowStride, 72);
+  ASSERT_EQ(picture.image->pixels.size(), 72u * 8);
+  EXPECT_TRUE(closeTo(&picture.image->pixels[3 * 2], {60, 60, 60}));
+  EXPECT_TRUE(closeTo(&picture.image->pixels[72 * 7 + 3 * 20], {180, 180, 180}));
+}
+
+TEST(Picture, TruncatedFileStillDecodesWithAWarning) {
+  testfiles::ScratchDir scratch;
+  const std::vector<uint8_t> rgb = blockPattern(256, 256);
+  ASSERT_TRUE(imageio::writeJpeg("whole.jpg", 256, 256, rgb.data()));
+  std::filesystem::copy_file("whole.jpg", "cut.jpg");
+  std::filesystem::resize_file("cut.jpg", std::filesystem::file_size("whole.jpg") * 2 / 3);
+  testing::internal::CaptureStderr();
+  Picture picture("cut.jpg", 0);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Premature end of JPEG file"), std::string::npos);
+  ASSERT_TRUE(picture.image);
+  EXPECT_EQ(picture.image->pixels.size(), 256u * 256 * 3);
+}
+
+TEST(PictureDeathTest, CorruptFileEndsTheProcessWithTheDecodersMessage) {
+  testfiles::ScratchDir scratch;
+  testfiles::writeText("bad.jpg", "this is not a picture");
+  EXPECT_EXIT(Picture("bad.jpg", 0), testing::ExitedWithCode(1), "Not a JPEG file");
+}
+
+TEST(Picture, ReleaseIsSafeToRepeat) {
+  Picture picture;
+  picture.release();
+  EXPECT_FALSE(picture.image);
+  picture.image = std::make_unique<Image>();
+  picture.release();
+  picture.release();
+  EXPECT_FALSE(picture.image);
+}
+
+}  // namespace
