@@ -1,0 +1,138 @@
+// The live player under SDL's dummy audio driver, which runs the audio
+// callback in real time without a device.
+#include "music/music_player.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "music/instrument_counters.h"
+#include "platform/platform.h"
+#include "small_modules.h"
+
+namespace {
+
+using small_modules::cell;
+using small_modules::kC4;
+using namespace std::chrono_literals;
+
+// 8 rows of 0.12 s: instrument 1 on two channels every row, instrument 4 on rows 0 and 4.
+constexpr int kOnes = 16;
+constexpr int kFours = 2;
+constexpr const char* kModuleFile = "player_test.xm";
+
+void writeShortModule() {
+  xm::Module m = small_modules::module(4, 8);
+  for (int row = 0; row < 8; ++row) {
+    m.patterns[0].at(row, 0) = cell(kC4, 2);
+    m.patterns[0].at(row, 1) = cell(kC4 + 7, 2);
+    if (row % 4 == 0) m.patterns[0].at(row, 2) = cell(kC4 - 12, 5);
+  }
+  std::string error;
+  ASSERT_TRUE(xm::saveModule(m, kModuleFile, &error)) << error;
+}
+
+// Waits up to `limit` for both counters to reach their totals.
+bool waitForTotals(std::chrono::milliseconds limit) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < until) {
+    if (instrument1Hits.load() == kOnes && instrument4Hits.load() == kFours) return true;
+    std::this_thread::sleep_for(10ms);
+  }
+  return false;
+}
+
+class MusicPlayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    writeShortModule();
+    instrument1Hits = 0;
+    instrument4Hits = 0;
+  }
+};
+
+TEST_F(MusicPlayerTest, CountersRiseWithTheMusicAndStopAtItsEnd) {
+  MusicPlayer player;
+  testing::internal::CaptureStderr();
+  player.open(kModuleFile, kMusicModule, 44100, 32);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  ASSERT_NE(player.song, nullptr);
+  EXPECT_STREQ(player.fileName, kModuleFile);
+
+  // Opened but not playing: nothing counts.
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(instrument1Hits.load(), 0);
+
+  const auto start = std::chrono::steady_clock::now();
+  player.play(kMusicModule);
+  std::this_thread::sleep_for(400ms);
+  const int midway = instrument1Hits.load();
+  EXPECT_GT(midway, 0);
+  EXPECT_LT(midway, kOnes);  // a 0.96 s module cannot be done after 0.4 s
+
+  ASSERT_TRUE(waitForTotals(3000ms));
+  EXPECT_GT(std::chrono::steady_clock::now() - start, 800ms);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(instrument1Hits.load(), kOnes);
+  EXPECT_EQ(instrument4Hits.load(), kFours);
+}
+
+TEST_F(MusicPlayerTest, AMissingFileIsNamedAndNothingCounts) {
+  MusicPlayer player;
+  testing::internal::CaptureStderr();
+  player.open("missing.xm", kMusicModule, 44100, 32);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("\"missing.xm\""), std::string::npos) << said;
+  EXPECT_NE(said.find("No such file or directory"), std::string::npos) << said;
+  EXPECT_EQ(player.song, nullptr);
+
+  player.play(kMusicModule);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(instrument1Hits.load(), 0);
+  EXPECT_EQ(instrument4Hits.load(), 0);
+}
+
+TEST_F(MusicPlayerTest, WithoutASoundDeviceTheMusicStillCountsSilently) {
+  ASSERT_EQ(setenv("SDL_AUDIODRIVER", "no-such-driver", 1), 0);
+  MusicPlayer player;
+  testing::internal::CaptureStderr();
+  player.open(kModuleFile, kMusicModule, 44100, 32);
+  const std::string said = testing::internal::GetCapturedStderr();
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  EXPECT_NE(said.find("Sound unavailable"), std::string::npos) << said;
+  EXPECT_NE(said.find("no-such-driver"), std::string::npos) << said;  // SDL's reason names it
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+
+  player.play(kMusicModule);
+  EXPECT_TRUE(waitForTotals(3000ms));
+}
+
+TEST_F(MusicPlayerTest, TheStreamKindLoadsNothing) {
+  MusicPlayer player;
+  player.open(kModuleFile, kMusicStream, 44100, 32);
+  EXPECT_EQ(player.song, nullptr);
+  EXPECT_EQ(player.stream, nullptr);
+  player.play(kMusicStream);
+  player.play(kMusicModule);  // no module was loaded for it
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(instrument1Hits.load(), 0);
+}
+
+TEST_F(MusicPlayerTest, LeavingTheProcessDuringPlaybackClosesTheOutputFirst) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        MusicPlayer* player = new MusicPlayer();  // never destroyed, as in the show
+        player->open(kModuleFile, kMusicModule, 44100, 32);
+        player->play(kMusicModule);
+        std::this_thread::sleep_for(200ms);
+        platform::exitProcess(instrument1Hits.load() > 0 ? 7 : 8);
+      },
+      testing::ExitedWithCode(7), "");
+}
+
+}  // namespace
