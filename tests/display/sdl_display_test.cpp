@@ -1,0 +1,267 @@
+// The SDL device under SDL's offscreen video driver with the software renderer.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "display/display.h"
+#include "display/pixel_converters.h"
+#include "pixel_reference.h"
+#include "platform/platform.h"
+#include "platform/sdl_display.h"
+#include "platform/sdl_display_formats.h"
+#include "platform/sdl_display_messages.h"
+
+namespace {
+
+constexpr int32_t kWidth = 640;
+constexpr int32_t kHeight = 480;
+constexpr const char* kTitle = "Pixelfolk enjoy dance!";
+
+void useSoftwareRendering(const char* format) {
+  setenv("SDL_RENDER_DRIVER", "software", 1);
+  if (format != nullptr) {
+    setenv("PIXELFOLK_DISPLAY_FORMAT", format, 1);
+  } else {
+    unsetenv("PIXELFOLK_DISPLAY_FORMAT");
+  }
+  setDisplayDevice(nullptr);
+}
+
+std::vector<uint32_t> knownFramebuffer() {
+  std::vector<uint32_t> pixels(kWidth * kHeight);
+  uint32_t state = 12345;
+  for (uint32_t& pixel : pixels) {
+    state = state * 1664525u + 1013904223u;
+    pixel = state;  // the top byte too: the picture must not depend on it
+  }
+  return pixels;
+}
+
+// Nearest-neighbour scaling may round either way at a boundary: accept the
+// source pixel on either side of it.
+bool matchesAtScale(const platform::DisplayReadBack& picture, const ReferenceFormat& format,
+                    const std::vector<uint32_t>& framebuffer, int32_t x, int32_t y, std::string* detail) {
+  const uint8_t* shown =
+      picture.pixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(picture.width) + static_cast<size_t>(x)) *
+                                  static_cast<size_t>(picture.bytesPerPixel);
+  const int32_t xs[] = {x * kWidth / picture.width, ((2 * x + 1) * kWidth) / (2 * picture.width)};
+  const int32_t ys[] = {y * kHeight / picture.height, ((2 * y + 1) * kHeight) / (2 * picture.height)};
+  for (const int32_t sy : ys) {
+    for (const int32_t sx : xs) {
+      const auto expected = format.pixel(framebuffer[static_cast<size_t>(sy * kWidth + sx)]);
+      // A 32-bit display's fourth byte is not shown, whatever it holds.
+      const int colourBytes = format.bytesPerPixel == 4 ? 3 : format.bytesPerPixel;
+      if (std::equal(expected.begin(), expected.begin() + colourBytes, shown)) return true;
+    }
+  }
+  *detail = "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") of " + std::to_string(picture.width) + "x" +
+            std::to_string(picture.height);
+  return false;
+}
+
+TEST(SdlDisplay, EachFormatShowsTheFramebufferReducedByItsRule) {
+  const std::vector<uint32_t> framebuffer = knownFramebuffer();
+  for (const ReferenceFormat& format : referenceFormats()) {
+    useSoftwareRendering(format.name.c_str());
+    ASSERT_EQ(displayOpen(kTitle, kWidth, kHeight), 1) << format.name << ": " << displayFailureReason();
+
+    // The display starts inactive; being shown activates it in the first pump.
+    EXPECT_EQ(displayPresent(framebuffer.data()), 1) << format.name;
+    platform::DisplayReadBack picture;
+    ASSERT_TRUE(platform::readBackSdlDisplay(&picture)) << format.name << ": " << SDL_GetError();
+    EXPECT_EQ(picture.bytesPerPixel, format.bytesPerPixel);
+    EXPECT_EQ(picture.width * kHeight, picture.height * kWidth) << "4:3 kept";
+    ASSERT_GE(picture.width, kWidth);
+
+    int mismatches = 0;
+    std::string first;
+    for (int32_t y = 0; y < picture.height; ++y) {
+      for (int32_t x = 0; x < picture.width; ++x) {
+        std::string detail;
+        if (!matchesAtScale(picture, format, framebuffer, x, y, &detail)) {
+          if (mismatches++ == 0) first = detail;
+        }
+      }
+    }
+    EXPECT_EQ(mismatches, 0) << format.name << ", first at " << first;
+    displayClose();
+  }
+}
+
+TEST(SdlDisplay, WithoutAForcedFormatTheWindowsOwnFormatIsUsed) {
+  useSoftwareRendering(nullptr);
+  ASSERT_EQ(displayOpen(kTitle, kWidth, kHeight), 1) << displayFailureReason();
+  const std::vector<uint32_t> framebuffer = knownFramebuffer();
+  EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+  platform::DisplayReadBack picture;
+  ASSERT_TRUE(platform::readBackSdlDisplay(&picture));
+  EXPECT_EQ(picture.bytesPerPixel, 4) << "the offscreen driver's windows are 32-bit X8R8G8B8";
+  displayClose();
+}
+
+TEST(SdlDisplay, AnUnknownForcedFormatFailsToOpenWithAReason) {
+  useSoftwareRendering("12Rgb444");
+  EXPECT_EQ(displayOpen(kTitle, kWidth, kHeight), 0);
+  EXPECT_NE(std::string(displayFailureReason()).find("12Rgb444"), std::string::npos) << displayFailureReason();
+  displayClose();
+}
+
+TEST(SdlDisplay, ClosingRestoresTheScreenSaverAndAllowsOpeningAgain) {
+  for (int round = 0; round < 2; ++round) {
+    useSoftwareRendering("16Rgb565");
+    ASSERT_EQ(displayOpen(kTitle, kWidth, kHeight), 1) << displayFailureReason();
+    EXPECT_EQ(SDL_IsScreenSaverEnabled(), SDL_FALSE) << "off while the display is open";
+    displayClose();
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u) << "video shut down";
+  }
+}
+
+std::atomic<bool> audioRunning{false};
+std::thread* audioThread = nullptr;
+
+void stopAudio() {
+  audioRunning = false;
+  audioThread->join();
+}
+
+// Escape, or a close request, while a sound thread runs: the exit hooks stop
+// it, and the process ends with code 0.
+void presentUntilEnded(SDL_Event event) {
+  useSoftwareRendering(nullptr);
+  if (displayOpen(kTitle, kWidth, kHeight) != 1) std::exit(3);
+  audioRunning = true;
+  audioThread = new std::thread([] {
+    while (audioRunning) SDL_Delay(1);
+  });
+  platform::atProcessExit(stopAudio);
+  const std::vector<uint32_t> framebuffer = knownFramebuffer();
+  displayPresent(framebuffer.data());
+  SDL_PushEvent(&event);
+  displayPresent(framebuffer.data());
+  std::exit(4);  // not reached when the event ended the program
+}
+
+TEST(SdlDisplayDeathTest, EscapeQuitAndWindowCloseExitWithZero) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  SDL_Event escape{};
+  escape.type = SDL_KEYDOWN;
+  escape.key.keysym.sym = SDLK_ESCAPE;
+  escape.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  EXPECT_EXIT(presentUntilEnded(escape), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(presentUntilEnded(quit), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(SdlDisplayFormats, EachNamedFormatHasItsConvertersMasks) {
+  for (const ReferenceFormat& format : referenceFormats()) {
+    platform::SdlDisplayFormat sdl;
+    ASSERT_TRUE(platform::sdlDisplayFormatNamed(format.name.c_str(), &sdl)) << format.name;
+    EXPECT_TRUE(sdl.pixelFormat.rgb);
+    EXPECT_EQ(selectPixelConverter(sdl.pixelFormat.bitCount, sdl.pixelFormat.redMask, sdl.pixelFormat.greenMask,
+                                   sdl.pixelFormat.blueMask),
+              format.converter)
+        << format.name << " is " << SDL_GetPixelFormatName(sdl.sdlFormat);
+  }
+}
+
+TEST(SdlDisplayFormats, WindowFormatsMapToTheDisplayFormat) {
+  const struct {
+    uint32_t window;
+    const char* expected;  // nullptr: not one of the eight
+  } cases[] = {
+      {SDL_PIXELFORMAT_RGB888, "32Rgb888"},   {SDL_PIXELFORMAT_ARGB8888, "32Rgb888"},
+      {SDL_PIXELFORMAT_BGR888, "32Bgr888"},   {SDL_PIXELFORMAT_ABGR8888, "32Bgr888"},
+      {SDL_PIXELFORMAT_BGR24, "24Rgb888"},    {SDL_PIXELFORMAT_RGB24, "24Bgr888"},
+      {SDL_PIXELFORMAT_RGB565, "16Rgb565"},   {SDL_PIXELFORMAT_BGR565, "16Bgr565"},
+      {SDL_PIXELFORMAT_RGB555, "16Rgb555"},   {SDL_PIXELFORMAT_ARGB1555, "16Rgb555"},
+      {SDL_PIXELFORMAT_BGR555, "16Bgr555"},   {SDL_PIXELFORMAT_RGB444, nullptr},
+      {SDL_PIXELFORMAT_INDEX8, nullptr},      {SDL_PIXELFORMAT_RGBA8888, nullptr},
+      {SDL_PIXELFORMAT_ARGB2101010, nullptr}, {SDL_PIXELFORMAT_YV12, nullptr},
+  };
+  for (const auto& c : cases) {
+    platform::SdlDisplayFormat format;
+    const bool found = platform::sdlDisplayFormatForWindow(c.window, &format);
+    EXPECT_EQ(found, c.expected != nullptr) << SDL_GetPixelFormatName(c.window);
+    if (found && c.expected != nullptr) {
+      EXPECT_STREQ(format.name, c.expected) << SDL_GetPixelFormatName(c.window);
+    }
+  }
+  EXPECT_STREQ(platform::sdlDefaultDisplayFormat().name, "32Rgb888");
+}
+
+SDL_Event windowEvent(uint8_t what, uint32_t windowId) {
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.event = what;
+  event.window.windowID = windowId;
+  return event;
+}
+
+SDL_Event keyEvent(SDL_Keycode key) {
+  SDL_Event event{};
+  event.type = SDL_KEYDOWN;
+  event.key.keysym.sym = key;
+  return event;
+}
+
+SDL_Event textEvent(const char* text) {
+  SDL_Event event{};
+  event.type = SDL_TEXTINPUT;
+  SDL_strlcpy(event.text.text, text, sizeof event.text.text);
+  return event;
+}
+
+TEST(SdlDisplayMessages, EventsBecomeWindowMessages) {
+  using K = DisplayMessageKind;
+  constexpr uint32_t kOurs = 7;
+  SDL_Event quit{}, motion{}, keyUp{}, reset{};
+  quit.type = SDL_QUIT;
+  motion.type = SDL_MOUSEMOTION;
+  keyUp.type = SDL_KEYUP;
+  keyUp.key.keysym.sym = SDLK_ESCAPE;
+  reset.type = SDL_RENDER_TARGETS_RESET;
+  const struct {
+    const char* what;
+    SDL_Event event;
+    std::vector<DisplayMessage> messages;
+    bool texturesLost;
+  } cases[] = {
+      {"shown", windowEvent(SDL_WINDOWEVENT_SHOWN, kOurs), {{K::activateApp, 1}, {K::setCursor, 0}}, false},
+      {"focus gained", windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED, kOurs), {{K::activateApp, 1}}, false},
+      {"restored", windowEvent(SDL_WINDOWEVENT_RESTORED, kOurs), {{K::activateApp, 1}}, false},
+      {"minimised", windowEvent(SDL_WINDOWEVENT_MINIMIZED, kOurs), {{K::activateApp, 0}}, false},
+      {"hidden", windowEvent(SDL_WINDOWEVENT_HIDDEN, kOurs), {{K::activateApp, 0}}, false},
+      {"focus lost", windowEvent(SDL_WINDOWEVENT_FOCUS_LOST, kOurs), {{K::activateApp, 0}}, false},
+      {"close", windowEvent(SDL_WINDOWEVENT_CLOSE, kOurs), {{K::close, 0}}, false},
+      {"another window's close", windowEvent(SDL_WINDOWEVENT_CLOSE, kOurs + 1), {{K::other, 0}}, false},
+      {"mouse entered", windowEvent(SDL_WINDOWEVENT_ENTER, kOurs), {{K::setCursor, 0}}, false},
+      {"mouse moved", motion, {{K::setCursor, 0}}, false},
+      {"quit", quit, {{K::close, 0}}, false},
+      {"Escape down", keyEvent(SDLK_ESCAPE), {{K::keyDown, 27}}, false},
+      {"Escape up", keyUp, {{K::other, 0}}, false},
+      {"letter", keyEvent(SDLK_q), {{K::keyDown, 'Q'}}, false},
+      {"digit", keyEvent(SDLK_7), {{K::keyDown, '7'}}, false},
+      {"unmapped key", keyEvent(SDLK_F5), {{K::keyDown, 0}}, false},
+      {"ASCII character", textEvent("x"), {{K::character, 'x'}}, false},
+      // U+011B ends in byte 0x1B; it must not pass for the Escape character.
+      {"non-ASCII character", textEvent("\xC4\x9B"), {{K::character, '?'}}, false},
+      {"renderer reset", reset, {{K::other, 0}}, true},
+  };
+  for (const auto& c : cases) {
+    const platform::TranslatedEvent translated = platform::translateSdlEvent(c.event, kOurs);
+    ASSERT_EQ(translated.count, static_cast<int>(c.messages.size())) << c.what;
+    for (int i = 0; i < translated.count; ++i) {
+      EXPECT_EQ(translated.messages[i].kind, c.messages[static_cast<size_t>(i)].kind) << c.what;
+      EXPECT_EQ(translated.messages[i].value, c.messages[static_cast<size_t>(i)].value) << c.what;
+    }
+    EXPECT_EQ(translated.texturesLost, c.texturesLost) << c.what;
+  }
+}
+
+}  // namespace
