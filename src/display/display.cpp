@@ -175,6 +175,8 @@ intptr_t displayWindowProc(const DisplayMessage& message) {
 
 const char* displayFailureReason() { return failureText; }
 
+PixelConverter displayPixelConverter() { return state.converter; }
+
 void setDisplayDevice(DisplayDevice* newDevice) {
   installedDevice = newDevice;
   state = DisplayState{};

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "display/display_device.h"
+#include "display/pixel_converters.h"
 
 // Opens the window and a fullscreen mode of width x height, and picks the
 // pixel converter. 1 when ready, 0 on any failure; a failure undoes nothing.
@@ -25,6 +26,9 @@ intptr_t displayWindowProc(const DisplayMessage& message);
 
 // Why displayOpen failed, in a few words; "" when it did not.
 const char* displayFailureReason();
+
+// The converter displayOpen picked, or nullptr before a successful open.
+PixelConverter displayPixelConverter();
 
 // Makes the display use another device (tests install fakes; nullptr goes
 // back to the platform's own) and returns the display state to closed.

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Run on an X server: starts the show, waits for its window, checks that the
+# window covers the screen, presses Escape and expects the show to end with
+# exit code 0 within a second.
+#
+#   show_escape_test.sh SHOW_EXECUTABLE
+set -uo pipefail
+
+show=${1:?usage: show_escape_test.sh SHOW_EXECUTABLE}
+title="Pixelfolk enjoy dance!"
+cd "$(dirname "$show")" || exit 1
+
+"$show" &
+pid=$!
+
+stop_show() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
+fail() { echo "show_escape_test: $*" >&2; stop_show; exit 1; }
+
+# Start-up loads every picture first; allow for a slow (sanitizer) build.
+window=
+for _ in $(seq 600); do
+  window=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n1)
+  [ -n "$window" ] && break
+  if ! kill -0 "$pid" 2>/dev/null; then
+    wait "$pid"
+    echo "show_escape_test: the show ended with code $? before its window appeared" >&2
+    exit 1
+  fi
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no window titled \"$title\" within 60 s"
+
+# A few frames' time, then the window must be on the screen, covering it.
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || fail "the show ended on its own"
+read -r screen_width screen_height < <(xdpyinfo | awk '/dimensions:/ { split($2, s, "x"); print s[1], s[2] }')
+eval "$(xdotool getwindowgeometry --shell "$window")"
+if [ "$X" -ne 0 ] || [ "$Y" -ne 0 ] || [ "$WIDTH" -ne "$screen_width" ] || [ "$HEIGHT" -ne "$screen_height" ]; then
+  fail "window at ${X},${Y} size ${WIDTH}x${HEIGHT}, screen ${screen_width}x${screen_height}"
+fi
+
+start=$(date +%s%N)
+xdotool key Escape
+while kill -0 "$pid" 2>/dev/null; do
+  if [ $(( ($(date +%s%N) - start) / 1000000 )) -gt 1000 ]; then fail "still running 1 s after Escape"; fi
+  sleep 0.01
+done
+wait "$pid"
+code=$?
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+echo "show_escape_test: ended with code $code ${elapsed} ms after Escape"
+[ "$code" -eq 0 ] || exit 1
