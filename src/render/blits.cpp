@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "render/pixel_runs.h"
 #include "render/screen.h"
 #include "resources/picture.h"
 
@@ -10,18 +11,12 @@ float scrollOffsetY = 0.0f;
 
 namespace {
 
-constexpr uint8_t kKeyThreshold = 20;  // a key with every byte below this hides the pixel
-
 // Only pictures laid out as decoded (three bytes a pixel, rows without gaps)
 // are drawn; anything else could send a read past the end of the pixels.
 bool hasDrawableLayout(const Image& image) {
   if (image.width <= 0 || image.height <= 0) return false;
   if (static_cast<int64_t>(image.rowStride) != 3 * static_cast<int64_t>(image.width)) return false;
   return image.pixels.size() >= static_cast<size_t>(image.rowStride) * static_cast<size_t>(image.height);
-}
-
-bool isKeyedOut(const uint8_t* key) {
-  return key[0] < kKeyThreshold && key[1] < kKeyThreshold && key[2] < kKeyThreshold;
 }
 
 // The part of a centred picture that lands on the framebuffer: picture
@@ -74,8 +69,8 @@ void Picture::drawOpaque(int32_t x, int32_t y) const {
   if (!placeCentred(*image, x, y, place)) return;
   for (int64_t j = place.firstRow; j < place.endRow; ++j) {
     const uint8_t* source = image->pixels.data() + j * image->rowStride;
-    for (int64_t i = place.firstColumn; i < place.endColumn; ++i)
-      targetPixel(place, i, j) = blits::packRgb(source + 3 * i);
+    pixelruns::packRgbRun(source + 3 * place.firstColumn, &targetPixel(place, place.firstColumn, j),
+                          place.endColumn - place.firstColumn);
   }
 }
 
@@ -94,9 +89,8 @@ void Picture::drawKeyed(int32_t x, int32_t y, const Image* mask) const {
     if (endColumn <= place.firstColumn) continue;
     const uint8_t* source = image->pixels.data() + 3 * rowOffset;
     const uint8_t* key = mask != nullptr ? mask->pixels.data() + 3 * rowOffset : source;
-    for (int64_t i = place.firstColumn; i < endColumn; ++i) {
-      if (!isKeyedOut(key + 3 * i)) targetPixel(place, i, j) = blits::packRgb(source + 3 * i);
-    }
+    pixelruns::packKeyedRun(source + 3 * place.firstColumn, key + 3 * place.firstColumn,
+                            &targetPixel(place, place.firstColumn, j), endColumn - place.firstColumn);
   }
 }
 
@@ -119,7 +113,7 @@ void Picture::drawScrolling(float dx, float dy, float scale) const {
     if (ty >= Screen::height) ty -= Screen::height;
     const uint8_t* source = image->pixels.data() + j * image->rowStride;
     uint32_t* target = Screen::pixels + ty * Screen::width;
-    for (int i = 0; i < split; ++i) target[firstTarget + i] = blits::packRgb(source + 3 * i);
-    for (int i = split; i < Screen::width; ++i) target[i - split] = blits::packRgb(source + 3 * i);
+    pixelruns::packRgbRun(source, target + firstTarget, split);
+    pixelruns::packRgbRun(source + 3 * split, target, Screen::width - split);
   }
 }

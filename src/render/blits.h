@@ -2,8 +2,6 @@
 // in resources/picture.h) and the scroll state they share.
 #pragma once
 
-#include <cstdint>
-
 // Where the scrolling background stands, in pixels; shared by every
 // Picture::drawScrolling call whatever the picture, 0 at start and always
 // strictly inside (-640, 640) and (-480, 480).
@@ -11,11 +9,6 @@ extern float scrollOffsetX;
 extern float scrollOffsetY;
 
 namespace blits {
-
-// The framebuffer word for a picture pixel's three bytes: 0x00RRGGBB.
-inline uint32_t packRgb(const uint8_t* rgb) {
-  return (static_cast<uint32_t>(rgb[0]) << 16) | (static_cast<uint32_t>(rgb[1]) << 8) | rgb[2];
-}
 
 // The scroll offset step: added in single precision, and snapped to 0 once
 // it leaves (-limit, limit); what lies beyond is dropped, not carried over.

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "render/pixel_runs.h"
 #include "render/screen.h"
 
 double typewriterAccumulator = 0.0;
@@ -15,12 +16,6 @@ namespace {
 
 constexpr int kTextBufferSize = 1000;  // formatted text, NUL included
 constexpr unsigned char kFirstGlyphCode = 32;
-constexpr uint32_t kStencilThreshold = 50;  // a glyph pixel with any channel at this or above is ink
-
-bool isInk(uint32_t word) {
-  return ((word >> 16) & 0xFFu) >= kStencilThreshold || ((word >> 8) & 0xFFu) >= kStencilThreshold ||
-         (word & 0xFFu) >= kStencilThreshold;
-}
 
 // The system's colours are OR-ed together unmasked on purpose: values above
 // 255 spill into the neighbouring channel and the top byte.
@@ -64,9 +59,7 @@ void drawFormatted(const Font& font, uint32_t* framebuffer, int32_t x, int32_t y
     for (int64_t j = 0; j < endRow; ++j) {
       uint32_t* row = framebuffer + (y + j) * Screen::width;
       const uint32_t* glyphRow = glyph + j * glyphWidth;
-      for (int64_t k = firstColumn; k < glyphWidth; ++k) {
-        if (isInk(glyphRow[k])) row[left + k] = colour;
-      }
+      pixelruns::stencilRun(glyphRow + firstColumn, row + left + firstColumn, glyphWidth - firstColumn, colour);
     }
   }
 }
