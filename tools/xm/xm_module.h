@@ -45,6 +45,7 @@ struct Cell {
   uint8_t param = 0;
 
   bool empty() const { return note == 0 && instrument == 0 && volume == 0 && effect == 0 && param == 0; }
+  bool operator==(const Cell&) const = default;
 };
 
 struct Pattern {
