@@ -1,0 +1,136 @@
+#include "script/scene.h"
+
+#include <atomic>
+
+#include "app/frame_clock.h"
+#include "music/instrument_counters.h"
+#include "render/font.h"
+#include "render/screen.h"
+#include "resources/animation.h"
+#include "resources/data_controller.h"
+#include "resources/picture.h"
+#include "script/random.h"
+
+int32_t shownPictureIndex = 7;
+void (*beforeCounterRead)() = nullptr;
+
+namespace {
+
+// Scene thresholds on instrument1Hits; the counter only grows, so the scenes
+// follow each other in this order within a frame and across frames.
+constexpr int32_t kBackgroundGone = 704;
+constexpr int32_t kTitleStart = 706;
+constexpr int32_t kGreetingsStart = 960;
+constexpr int32_t kClosingStart = 1180;
+constexpr int32_t kFirstCredit = 141;
+constexpr int32_t kSecondCredit = 149;
+constexpr double kClosingLinesAfter = 86.0;
+constexpr int kMiddlePictureCount = 11;
+constexpr int kFirstMiddlePicture = 6;
+
+// Every read is a fresh one: the audio thread may raise the count mid-frame.
+int32_t readHits1() {
+  if (beforeCounterRead != nullptr) beforeCounterRead();
+  return instrument1Hits.load(std::memory_order_relaxed);
+}
+
+int32_t readHits4() { return instrument4Hits.load(std::memory_order_relaxed); }
+
+struct Frame {
+  DataController& data;
+  const Font& font;
+  double delta;
+};
+
+void type(const Frame& f, int32_t x, int32_t y, int32_t r, int32_t g, int32_t b, const char* text) {
+  typeText(f.font, 10.0 * f.delta, Screen::pixels, x, y, r, g, b, "%s", text);
+}
+
+void playAnimation(const Frame& f, int32_t index) {
+  Animation* animation = f.data.getAnimation(index);
+  if (animation == nullptr) return;
+  animation->setRate(10);
+  animation->play(320, 240, f.delta);
+}
+
+void drawOpening(const Frame& f) {
+  if (readHits1() < kBackgroundGone) {
+    if (Picture* background = f.data.getPicture(1)) {
+      background->drawScrolling(-1.0f, 0.56f, static_cast<float>(f.delta * 128.0));
+    }
+  }
+  const struct { int32_t sprite, mask, y; } sprites[] = {{2, 3, 400}, {4, 5, 80}};
+  for (const auto& s : sprites) {
+    Picture* sprite = f.data.getPicture(s.sprite);
+    if (sprite == nullptr) continue;
+    Picture* mask = f.data.getPicture(s.mask);
+    sprite->drawKeyed(320, s.y, mask != nullptr ? mask->image.get() : nullptr);
+  }
+  const int32_t n = readHits1();
+  if (n % 2 == 0) shownPictureIndex = n % kMiddlePictureCount + kFirstMiddlePicture;
+  if (Picture* middle = f.data.getPicture(shownPictureIndex)) middle->drawKeyed(320, 240, nullptr);
+}
+
+void drawTitle(const Frame& f) {
+  playAnimation(f, 0);
+  type(f, 0, 352, 255, 0, 0, "Pixelfolk enjoy");
+  const int32_t r1 = showRandom();
+  const int32_t r2 = showRandom();
+  const int32_t r3 = showRandom();
+  type(f, 128, 384, r3 % 255, r2 % 255, r1 % 255, "dance");
+}
+
+void drawGreetings(const Frame& f) {
+  playAnimation(f, 1);
+  const int32_t r1 = showRandom();
+  const int32_t r2 = showRandom();
+  const int32_t r3 = showRandom();
+  // Unreduced random channels spill into their neighbours: a flickering colour.
+  type(f, 128, 64, r3, r2, r1, "Greets:");
+  const struct {
+    const char* text;
+    int32_t y;
+  } lines[] = {{"-Tallowmen", 96},  {"-Brackwood", 128}, {"-Ombrel", 160}, {"-Quillfen", 196},
+               {"-Harrowcat", 228}, {"-Vellumark", 260}, {"   Crew", 292}};
+  for (const auto& line : lines) type(f, 128, line.y, 0, 0, 255, line.text);
+}
+
+void drawClosing(const Frame& f, double elapsed) {
+  if (Picture* still = f.data.getAnimationFrame(1, 59)) still->drawOpaque(320, 240);
+  if (readHits4() > kFirstCredit) type(f, 0, 240, 255, 0, 0, "Code & music: Quelm");
+  if (readHits4() > kSecondCredit) type(f, 0, 340, 255, 0, 0, "GFX: Vastel");
+  if (elapsed > kClosingLinesAfter) {
+    const int32_t r1 = showRandom();
+    const int32_t r2 = showRandom();
+    const int32_t r3 = showRandom();
+    type(f, 0, 370, r3, r2, r1, "Made in a hurry");
+    const int32_t r4 = showRandom();
+    const int32_t r5 = showRandom();
+    const int32_t r6 = showRandom();
+    type(f, 0, 402, r6, r5, r4, "at Skerrifest04");
+  }
+}
+
+}  // namespace
+
+void runScene(DataController& data, const FrameClock& clock, const Font& font) {
+  const Frame f{data, font, clock.frameDelta};
+  Screen::clear(0, 0, 0);
+
+  // A frame in which the count crosses a threshold draws the earlier scene and
+  // then the later one over it.
+  int32_t h = readHits1();
+  if (h < kTitleStart) {
+    drawOpening(f);
+    h = readHits1();
+  }
+  if (h >= kTitleStart && h < kGreetingsStart) {
+    drawTitle(f);
+    h = readHits1();
+  }
+  if (h >= kGreetingsStart && h < kClosingStart) {
+    drawGreetings(f);
+    h = readHits1();
+  }
+  if (h >= kClosingStart) drawClosing(f, clock.currentTime - clock.startTime);
+}

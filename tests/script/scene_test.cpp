@@ -1,0 +1,219 @@
+#include "script/scene.h"
+
+#include <gtest/gtest.h>
+
+#include "app/frame_clock.h"
+#include "music/instrument_counters.h"
+#include "render/blits.h"
+#include "render/font.h"
+#include "render/screen.h"
+#include "script/random.h"
+#include "show_world.h"
+
+using namespace showworld;
+
+namespace {
+
+constexpr uint32_t kRed = 0x00FF0000;
+constexpr uint32_t kBlue = 0x000000FF;
+
+// A clock on its second frame, 1/60 s after the first, at `elapsed` seconds of show.
+FrameClock clockAt(double elapsed, double delta = 1.0 / 60.0) {
+  FrameClock clock(1000.0);
+  clock.update(1000.0 + elapsed - delta);
+  clock.update(1000.0 + elapsed);
+  return clock;
+}
+
+void frameAt(World& w, int32_t hits1, int32_t hits4 = 0, double elapsed = 30.0) {
+  instrument1Hits = hits1;
+  instrument4Hits = hits4;
+  runScene(*w.data, clockAt(elapsed), *w.font);
+}
+
+// A glyph cell drawn as a solid block of the text colour (the test font's
+// glyphs are full blocks).
+bool glyphAt(int x, int y, uint32_t colour) { return pixel(x + 16, y + 16) == colour; }
+
+}  // namespace
+
+TEST(Scene, OpeningDrawsBackgroundUpTo703AndBlackAt704And705) {
+  World w = makeWorld();
+  for (int32_t count : {0, 1, 702, 703}) {
+    frameAt(w, count);
+    // Column 5 lies left of the sprites and the middle picture.
+    EXPECT_NE(pixel(5, 240), 0u) << count;
+    EXPECT_EQ(pixel(5, 240) >> 24, 0u);
+  }
+  for (int32_t count : {704, 705}) {
+    frameAt(w, count);
+    EXPECT_EQ(pixel(5, 240), 0u) << count;
+    EXPECT_EQ(pixel(320, 400), kLowerSprite) << count;
+    EXPECT_EQ(pixel(320, 80), kUpperSprite) << count;
+    EXPECT_NE(pixel(320, 240), 0u) << count;
+  }
+}
+
+TEST(Scene, BackgroundScrollsLeftAndDownAtItsRate) {
+  World w = makeWorld();
+  FrameClock clock(1000.0);
+  clock.update(1000.0 + 8.0);  // a huge first step snaps both offsets to 0
+  scrollOffsetX = 50.0f;
+  scrollOffsetY = 30.0f;
+  runScene(*w.data, clock, *w.font);
+  EXPECT_EQ(scrollOffsetX, 0.0f);
+  EXPECT_EQ(scrollOffsetY, 0.0f);
+  EXPECT_EQ(pixel(5, 240), backgroundColour(5, 240));
+
+  clock.update(1000.0 + 8.5);  // half a second: 64 px left, 35.84 px down
+  runScene(*w.data, clock, *w.font);
+  EXPECT_FLOAT_EQ(scrollOffsetX, -64.0f);
+  EXPECT_FLOAT_EQ(scrollOffsetY, 35.84f);
+  // Framebuffer (x, y) shows picture pixel (x + 64, y - 35).
+  EXPECT_EQ(pixel(5, 240), backgroundColour(69, 205));
+  EXPECT_EQ(pixel(600, 10), backgroundColour(24, 455));
+}
+
+TEST(Scene, MiddlePictureFollowsEvenCountsAndKeepsItOnOdd) {
+  World w = makeWorld();
+  frameAt(w, 1);
+  EXPECT_EQ(shownPictureIndex, 7) << "an odd first count keeps the initial picture";
+  EXPECT_EQ(pixel(320, 240), middleColour(7));
+  const int expected[] = {6, 8, 10, 12, 14, 16, 7, 9, 11, 13, 15, 6};
+  for (int k = 0; k < 12; ++k) {
+    frameAt(w, 2 * k);
+    EXPECT_EQ(shownPictureIndex, expected[k]) << "count " << 2 * k;
+    EXPECT_EQ(pixel(320, 240), middleColour(expected[k]));
+    frameAt(w, 2 * k + 1);
+    EXPECT_EQ(shownPictureIndex, expected[k]) << "count " << 2 * k + 1;
+  }
+  frameAt(w, 704);
+  EXPECT_EQ(shownPictureIndex, 704 % 11 + 6);
+}
+
+TEST(Scene, TitleGreetingsAndClosingScenesByCount) {
+  World w = makeWorld();
+  typewriterRevealed = 100;  // every line shown whole
+
+  frameAt(w, 706);
+  EXPECT_EQ(pixel(320, 240), frameColour(0, 0)) << "title animation";
+  EXPECT_TRUE(glyphAt(0, 352, kRed)) << "Pixelfolk enjoy";
+  EXPECT_NE(pixel(128 + 16, 384 + 16), 0u) << "dance";
+  EXPECT_EQ(pixel(128 + 16, 384 + 16) >> 24, 0u) << "dance's colour channels are reduced below 255";
+
+  frameAt(w, 959);
+  EXPECT_FALSE(glyphAt(128, 96, kBlue)) << "no greetings before 960";
+  frameAt(w, 960);
+  EXPECT_EQ(pixel(500, 240), frameColour(1, 0)) << "greetings animation, right of the lines";
+  for (int y : {96, 128, 160, 196, 228, 260}) EXPECT_TRUE(glyphAt(128, y, kBlue)) << y;
+  EXPECT_FALSE(glyphAt(128, 292, kBlue)) << "'   Crew' starts with blanks";
+  EXPECT_TRUE(glyphAt(128 + 3 * 32, 292, kBlue));
+  EXPECT_FALSE(glyphAt(0, 352, kRed)) << "the title is gone";
+
+  frameAt(w, 1180);
+  EXPECT_EQ(pixel(320, 240), frameColour(1, 59)) << "frame 59 of the greetings as the still";
+  EXPECT_FALSE(glyphAt(128, 96, kBlue));
+}
+
+TEST(Scene, CreditsAppearAt142And150) {
+  World w = makeWorld();
+  typewriterRevealed = 100;
+  const struct {
+    int32_t hits4;
+    bool first, second;
+  } cases[] = {{0, false, false}, {141, false, false}, {142, true, false}, {149, true, false}, {150, true, true}};
+  for (const auto& c : cases) {
+    frameAt(w, 1180, c.hits4);
+    EXPECT_EQ(glyphAt(0, 240, kRed), c.first) << c.hits4;
+    EXPECT_EQ(glyphAt(0, 340, kRed), c.second) << c.hits4;
+  }
+}
+
+TEST(Scene, ClosingLinesOnlyAfterEightySixSeconds) {
+  World w = makeWorld();
+  typewriterRevealed = 100;
+  // The lines start at x = 0, left of the still: black unless a line is drawn.
+  frameAt(w, 1180, 150, 86.0);
+  EXPECT_EQ(pixel(16, 370 + 16), 0u) << "exactly 86.0 s shows no closing line";
+  EXPECT_EQ(pixel(16, 402 + 16), 0u);
+  frameAt(w, 1180, 150, 86.001);
+  EXPECT_NE(pixel(16, 370 + 16), 0u);
+  EXPECT_NE(pixel(16, 402 + 16), 0u);
+  frameAt(w, 1179, 150, 90.0);
+  EXPECT_EQ(pixel(16, 370 + 16), 0u) << "closing lines wait for the closing scene";
+  EXPECT_EQ(pixel(16, 402 + 16), 0u);
+}
+
+TEST(Scene, ClosingLinesTakeUnreducedRandomColours) {
+  World w = makeWorld();
+  typewriterRevealed = 100;
+  instrument1Hits = 1180;
+  runScene(*w.data, clockAt(90.0), *w.font);
+  resetShowRandom();
+  const uint32_t r1 = static_cast<uint32_t>(showRandom()), r2 = static_cast<uint32_t>(showRandom()),
+                 r3 = static_cast<uint32_t>(showRandom());
+  const uint32_t r4 = static_cast<uint32_t>(showRandom()), r5 = static_cast<uint32_t>(showRandom()),
+                 r6 = static_cast<uint32_t>(showRandom());
+  EXPECT_EQ(pixel(16, 370 + 16), (r3 << 16) | (r2 << 8) | r1);
+  EXPECT_EQ(pixel(16, 402 + 16), (r6 << 16) | (r5 << 8) | r4);
+}
+
+TEST(Scene, AThresholdCrossedDuringAFrameDrawsBothScenes) {
+  World w = makeWorld();
+  typewriterRevealed = 100;
+  // Reads of one opening frame: scene test, background test, picture choice,
+  // test after the scene; then the title's own test after it. The count jumps
+  // to 706 just before the opening's last read.
+  static int reads;
+  reads = 0;
+  beforeCounterRead = [] {
+    if (++reads == 4) instrument1Hits = 706;
+  };
+  frameAt(w, 700);
+  beforeCounterRead = nullptr;
+  EXPECT_EQ(reads, 5);
+  EXPECT_NE(pixel(5, 100), 0u) << "the opening's background stays where the title draws nothing";
+  EXPECT_EQ(pixel(320, 400), kLowerSprite) << "the opening's sprite is left below the title";
+  EXPECT_EQ(pixel(320, 240), frameColour(0, 0)) << "the title drawn over it";
+  EXPECT_TRUE(glyphAt(0, 352, kRed));
+}
+
+TEST(Scene, SharedTypewriterRevealsAcrossLines) {
+  World w = makeWorld();
+  instrument1Hits = 706;
+  FrameClock clock(1000.0);
+  clock.update(1010.0);
+  // The first frame's step is the whole reading, so each line's increment
+  // alone fills the accumulator: both calls empty it and raise the count.
+  runScene(*w.data, clock, *w.font);
+  EXPECT_EQ(typewriterRevealed, 5);
+  EXPECT_EQ(typewriterAccumulator, 0.0);
+  EXPECT_TRUE(glyphAt(2 * 32, 352, kRed));
+  EXPECT_FALSE(glyphAt(3 * 32, 352, kRed)) << "a call shows the count it found: 3";
+  EXPECT_NE(pixel(128 + 3 * 32 + 16, 384 + 16), 0u) << "the second line shows 4";
+  EXPECT_EQ(pixel(128 + 4 * 32 + 16, 384 + 16), 0u);
+  runScene(*w.data, clock, *w.font);  // "dance" is now shown whole; the count stays below the title's length
+  EXPECT_EQ(typewriterRevealed, 6);
+}
+
+TEST(Scene, MissingResourcesDrawNothingAndDoNotCrash) {
+  World w = makeWorld(true);
+  typewriterRevealed = 100;
+  for (int32_t count : {0, 704, 706, 960, 1180}) {
+    frameAt(w, count, 150, 90.0);
+    for (int i = 0; i < Screen::pixelCount; i += 997) ASSERT_EQ(Screen::pixels[i], 0u) << count;
+  }
+}
+
+TEST(ShowRandom, FixedSequenceFromStateOne) {
+  resetShowRandom();
+  const int32_t expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
+  for (int32_t value : expected) EXPECT_EQ(showRandom(), value);
+  resetShowRandom();
+  EXPECT_EQ(showRandom(), 41);
+  for (int i = 0; i < 100000; ++i) {
+    const int32_t v = showRandom();
+    ASSERT_GE(v, 0);
+    ASSERT_LE(v, kRandomMax);
+  }
+}
