@@ -56,6 +56,7 @@ void drawFormatted(const Font& font, uint32_t* framebuffer, int32_t x, int32_t y
     const int64_t left = x + n * glyphWidth;
     if (left + glyphWidth >= Screen::width) continue;
     const int64_t firstColumn = std::max<int64_t>(0, -left);
+    if (firstColumn >= glyphWidth) continue;  // wholly left of the framebuffer
     for (int64_t j = 0; j < endRow; ++j) {
       uint32_t* row = framebuffer + (y + j) * Screen::width;
       const uint32_t* glyphRow = glyph + j * glyphWidth;

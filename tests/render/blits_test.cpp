@@ -196,15 +196,6 @@ TEST(Blits, ScrollingShiftsWrapsAndSnapsTheOffsets) {
     }
     EXPECT_EQ(mismatches, 0) << "offsets " << c.endX << ", " << c.endY;
   }
-  // The cases named above, spelled out.
-  scrollOffsetX = 10.9f;
-  scrollOffsetY = 0.0f;
-  picture.drawScrolling(0.0f, 0.0f, 0.0f);
-  EXPECT_EQ(Screen::pixels[10], word(coordinates(0, 0)));
-  EXPECT_EQ(Screen::pixels[0], word(coordinates(630, 0)));
-  scrollOffsetX = -1.0f;
-  picture.drawScrolling(0.0f, 0.0f, 0.0f);
-  EXPECT_EQ(Screen::pixels[639], word(coordinates(0, 0)));
 }
 
 TEST(Blits, ScrollingIgnoresPicturesOfAnyOtherSize) {

@@ -102,27 +102,30 @@ TEST(Animation, PlaybackAdvancesByRateTimesDelta) {
   EXPECT_EQ(fast.position, 0.0f);
 }
 
-TEST(Animation, OvershootPastTheEndIsDroppedNotWrapped) {
-  Animation animation = makeAnimation(60);
-  animation.setRate(10);
-  animation.position = 58.5f;
-  EXPECT_EQ(playAndSee(animation, 0.3), 0);  // 61.5 would be frame 1 if wrapped
-  EXPECT_EQ(animation.position, 0.0f);
-}
-
-TEST(Animation, PositionIsRoundedToSinglePrecisionEachStep) {
-  Animation animation = makeAnimation(4);
-  animation.position = std::nextafter(1.0f, 0.0f);
-  // 1 - 2^-24 + 3e-8 lies nearer 1.0f than the float below it.
-  EXPECT_EQ(playAndSee(animation, 1.5e-8), 1);
-  EXPECT_EQ(animation.position, 1.0f);
-}
-
-TEST(Animation, NegativeStepStartsOverInsteadOfReadingBeforeTheFrames) {
-  Animation animation = makeAnimation(4);
-  animation.position = 0.5f;
-  EXPECT_EQ(playAndSee(animation, -1.0), 0);
-  EXPECT_EQ(animation.position, 0.0f);
+TEST(Animation, SingleStepsRoundStartOverAndDropTheOvershoot) {
+  struct Case {
+    const char* what;
+    int32_t frames;
+    float rate, start;
+    double delta;
+    int shown;
+    float end;
+  };
+  const Case cases[] = {
+      {"58.5 to 61.5 drops the overshoot, not frame 1", 60, 10.0f, 58.5f, 0.3, 0, 0.0f},
+      {"exactly the end starts over", 60, 10.0f, 59.0f, 0.1, 0, 0.0f},
+      {"just below the end", 60, 10.0f, 58.5f, 0.1, 59, 59.5f},
+      // 1 - 2^-24 + 3e-8 lies nearer 1.0f than the float below it.
+      {"stored in single precision", 4, 2.0f, std::nextafter(1.0f, 0.0f), 1.5e-8, 1, 1.0f},
+      {"a negative step starts over", 4, 2.0f, 0.5f, -1.0, 0, 0.0f},
+  };
+  for (const Case& c : cases) {
+    Animation animation = makeAnimation(c.frames);
+    animation.frameRate = c.rate;
+    animation.position = c.start;
+    EXPECT_EQ(playAndSee(animation, c.delta), c.shown) << c.what;
+    EXPECT_EQ(animation.position, c.end) << c.what;
+  }
 }
 
 }  // namespace

@@ -49,7 +49,6 @@ TEST(DataController, ReadsResourcesAcrossLines) {
       {". pictures first\nfont 1\n\nwalk 2 12\nsky 1\n", {{"font", "sky"}, {{"walk", 12}}, {0, 2}, {1}}},
       {"walk 2 30\nrun 2\n", {{}, {{"walk", 30}, {"run", 30}}, {}, {0, 1}}},
       {"walk 2 3\nwalk\n   \n", {{}, {{"walk", 3}, {"walk", 3}, {"walk", 3}}, {}, {0, 1, 2}}},
-      {"walk 0x2 010\n", {{}, {{"walk", 8}}, {}, {0}}},
       {"sky 1 99 trailing words\r\n.c\r\n\r\nfont 1", {{"sky", "font"}, {}, {0, 1}, {}}},
       {" .x 1\n", {{".x"}, {}, {0}, {}}},
       {std::string(65, 'p') + " 1\n" + std::string(29, 'a') + " 2 2\n",

@@ -5,24 +5,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "resources/picture.h"
 #include "resources/test_files.h"
 
 namespace {
-
-TEST(JpegWriter, WritesADecodableFileAndNoTemporary) {
-  testfiles::ScratchDir scratch;
-  std::vector<uint8_t> rgb;
-  for (int i = 0; i < 48 * 16; ++i) rgb.insert(rgb.end(), {static_cast<uint8_t>(i % 48 < 24 ? 230 : 10), 128, 64});
-  ASSERT_TRUE(imageio::writeJpeg("w.jpg", 48, 16, rgb.data(), {100, false}));
-  EXPECT_FALSE(std::filesystem::exists("w.jpg.tmp"));
-  Picture picture("w.jpg", 0);
-  ASSERT_TRUE(picture.image);
-  EXPECT_EQ(picture.image->width, 48);
-  EXPECT_EQ(picture.image->height, 16);
-  EXPECT_TRUE(testfiles::closeTo(&picture.image->pixels[3 * 4], {230, 128, 64}));
-  EXPECT_TRUE(testfiles::closeTo(&picture.image->pixels[3 * (15 * 48 + 40)], {10, 128, 64}));
-}
 
 TEST(JpegWriter, RefusesBadInputWithoutLeavingAFile) {
   testfiles::ScratchDir scratch;

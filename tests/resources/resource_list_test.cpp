@@ -57,13 +57,6 @@ TEST(ResourceList, FlagsLinesOverSeventyNineCharacters) {
   }
 }
 
-TEST(ResourceList, CommentsAreEmptyLinesOrStartWithADot) {
-  EXPECT_TRUE(resources::isCommentLine(""));
-  EXPECT_TRUE(resources::isCommentLine(". pictures first"));
-  EXPECT_FALSE(resources::isCommentLine(" . not a comment"));
-  EXPECT_FALSE(resources::isCommentLine("   "));
-}
-
 TEST(ResourceList, FieldsMissingFromALineKeepTheirValues) {
   struct Case {
     ResourceFields before;
@@ -91,18 +84,6 @@ TEST(ResourceList, FieldsMissingFromALineKeepTheirValues) {
     EXPECT_EQ(fields.type, c.after.type) << c.line;
     EXPECT_EQ(fields.frameCount, c.after.frameCount) << c.line;
   }
-}
-
-TEST(ResourceList, PathsMustFitTheirBuffer) {
-  char path[resources::kPathBufferSize];
-  EXPECT_TRUE(resources::buildPicturePath("sky", path));
-  EXPECT_STREQ(path, "data/jpgs/sky.jpg");
-  EXPECT_TRUE(resources::buildAnimationPath("walk", path));
-  EXPECT_STREQ(path, "data/animations/walk/walk.jpg");
-  EXPECT_TRUE(resources::buildPicturePath(std::string(65, 'p').c_str(), path));
-  EXPECT_FALSE(resources::buildPicturePath(std::string(66, 'p').c_str(), path));
-  EXPECT_TRUE(resources::buildAnimationPath(std::string(29, 'a').c_str(), path));
-  EXPECT_FALSE(resources::buildAnimationPath(std::string(30, 'a').c_str(), path));
 }
 
 }  // namespace
