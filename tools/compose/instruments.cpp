@@ -23,11 +23,10 @@ constexpr double kSlowRate = kRate / 2;  // for long noisy one-shots
 
 Signal silence(double seconds, double rate = kRate) { return Signal(static_cast<size_t>(seconds * rate), 0.0); }
 
-// Tunes a sample recorded at `rate` whose pitch is `frequency`, so that it
-// sounds in tune with its pitch named by `xmNote`.
-void tune(xm::Sample& sample, double rate, int xmNote, double frequency) {
-  const double correction = synth::noteFrequency(xmNote) / frequency;
-  xm::tuneSample(sample, rate * correction * std::pow(2.0, (kC4 - xmNote) / 12.0));
+// Tunes a sample recorded at `rate` whose pitch is `frequency`: every note
+// then sounds at its own equal-tempered pitch.
+void tune(xm::Sample& sample, double rate, double frequency) {
+  xm::tuneSample(sample, rate * synth::noteFrequency(kC4) / frequency);
 }
 
 xm::Instrument oneShot(const char* name, const Signal& signal, double peak, uint8_t volume, uint8_t panning,
@@ -38,7 +37,7 @@ xm::Instrument oneShot(const char* name, const Signal& signal, double peak, uint
   ins.sample.pcm16 = synth::toPcm16(signal, peak);
   ins.sample.volume = volume;
   ins.sample.panning = panning;
-  tune(ins.sample, rate, kC4, synth::noteFrequency(kC4));
+  tune(ins.sample, rate, synth::noteFrequency(kC4));
   return ins;
 }
 
@@ -86,7 +85,7 @@ xm::Instrument pluck() {
   }
   synth::fadeOut(s, 2000);
   xm::Instrument ins = oneShot("pluck", s, 0.9, 56, 128);
-  tune(ins.sample, kRate, kC5, frequency);
+  tune(ins.sample, kRate, frequency);
   return ins;
 }
 
@@ -145,7 +144,7 @@ xm::Instrument bass() {
   synth::saturate(s, 1.4);
   synth::fadeOut(s, 1500);
   xm::Instrument ins = oneShot("bass", s, 0.95, 60, 128);
-  tune(ins.sample, kRate, kC2, frequency);
+  tune(ins.sample, kRate, frequency);
   return ins;
 }
 
@@ -174,7 +173,7 @@ xm::Instrument pad() {
   ins.sample.loop = xm::Loop::forward;
   ins.sample.loopStart = 0;
   ins.sample.loopLength = static_cast<uint32_t>(loop);
-  tune(ins.sample, kRate, kC4, 262.0 * kRate / loop);
+  tune(ins.sample, kRate, 262.0 * kRate / loop);
   // Slow swell, a long release after the key is let go.
   ins.volumeEnvelope.points = {{0, 0}, {24, 64}, {48, 52}, {110, 0}};
   ins.volumeEnvelope.sustainPoint = 2;
@@ -199,7 +198,7 @@ xm::Instrument lead() {
   ins.sample.loop = xm::Loop::forward;
   ins.sample.loopStart = 0;
   ins.sample.loopLength = static_cast<uint32_t>(loop);
-  tune(ins.sample, kRate, kC5, 261.5 * kRate / loop);
+  tune(ins.sample, kRate, 261.5 * kRate / loop);
   ins.volumeEnvelope.points = {{0, 0}, {2, 64}, {14, 46}, {34, 0}};
   ins.volumeEnvelope.sustainPoint = 2;
   ins.fadeout = 0x200;
