@@ -1,4 +1,6 @@
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -37,6 +39,30 @@ void closeCurrent() {
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   current = OutputState{};
 }
+
+// Sound libraries print their own diagnostics while probing for a device
+// (ALSA writes a dozen lines when there is no card); SDL's error string
+// keeps the reason, so the probe runs with standard error silenced.
+class QuietStandardError {
+ public:
+  QuietStandardError() {
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY);
+    if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+    if (null >= 0) close(null);
+  }
+  ~QuietStandardError() {
+    if (saved_ < 0) return;
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+  }
+  QuietStandardError(const QuietStandardError&) = delete;
+  QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+ private:
+  int saved_ = -1;
+};
 
 // Starts the audio subsystem with the driver SDL picks (or the one named by
 // SDL_AUDIODRIVER) and opens its default device; on failure leaves the
@@ -82,7 +108,10 @@ int openAudioOutput(int rate, int bufferFrames, AudioFill fill, void* user, Audi
 
   current.fill = fill;
   current.user = user;
-  current.device = openDevice(rate, bufferFrames, status->reason, sizeof status->reason);
+  {
+    QuietStandardError quiet;
+    current.device = openDevice(rate, bufferFrames, status->reason, sizeof status->reason);
+  }
   if (current.device == 0) {
     current.device = openSilentDevice(rate, bufferFrames);
     status->silent = current.device != 0;
