@@ -150,9 +150,9 @@ class SdlDisplayDevice final : public DisplayDevice {
     backBuffers = 0;
   }
 
-  void restoreDisplayMode() override {
-    if (window != nullptr) SDL_SetWindowFullscreen(window, 0);
-  }
+  // The window took the desktop's own mode, so there is no mode to restore:
+  // the screen is the desktop's again as soon as the window is gone.
+  void restoreDisplayMode() override {}
 
   void setNormalCooperation() override {
     if (window != nullptr) SDL_HideWindow(window);

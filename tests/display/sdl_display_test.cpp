@@ -22,8 +22,11 @@ constexpr int32_t kWidth = 640;
 constexpr int32_t kHeight = 480;
 constexpr const char* kTitle = "Pixelfolk enjoy dance!";
 
+// Software rendering all the way: without the framebuffer hint SDL would put
+// even the software renderer's window surface on a GL texture.
 void useSoftwareRendering(const char* format) {
   setenv("SDL_RENDER_DRIVER", "software", 1);
+  setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 1);
   if (format != nullptr) {
     setenv("PIXELFOLK_DISPLAY_FORMAT", format, 1);
   } else {

@@ -4,10 +4,14 @@
 # exit code 0 within a second.
 #
 #   show_escape_test.sh SHOW_EXECUTABLE
+#
+# ESCAPE_LIMIT_MS changes the second, for builds whose exit does extra work
+# (the leak checker scans the whole heap when the process ends).
 set -uo pipefail
 
 show=${1:?usage: show_escape_test.sh SHOW_EXECUTABLE}
 title="Pixelfolk enjoy dance!"
+limit_ms=${ESCAPE_LIMIT_MS:-1000}
 cd "$(dirname "$show")" || exit 1
 
 "$show" &
@@ -42,7 +46,7 @@ fi
 start=$(date +%s%N)
 xdotool key Escape
 while kill -0 "$pid" 2>/dev/null; do
-  if [ $(( ($(date +%s%N) - start) / 1000000 )) -gt 1000 ]; then fail "still running 1 s after Escape"; fi
+  if [ $(( ($(date +%s%N) - start) / 1000000 )) -gt "$limit_ms" ]; then fail "still running ${limit_ms} ms after Escape"; fi
   sleep 0.01
 done
 wait "$pid"
