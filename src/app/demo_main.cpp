@@ -1,29 +1,59 @@
 #include "app/demo_main.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "app/frame_clock.h"
 #include "app/precision_timer.h"
 #include "app/show_loop.h"
 #include "display/display.h"
+#include "music/music_player.h"
 #include "platform/platform.h"
+#include "render/font.h"
 #include "render/screen.h"
+#include "resources/data_controller.h"
+#include "script/scene.h"
+
+namespace {
+
+const char kResourceList[] = "resinfo.rli";
+const char kTitle[] = "Pixelfolk enjoy dance!";
+const char kMusicFile[] = "demo.xm";
+constexpr int kMusicRate = 44100;
+constexpr int kMusicChannels = 32;
+
+}  // namespace
 
 int demoMain() {
-  if (!displayOpen("Pixelfolk enjoy dance!", Screen::width, Screen::height)) {
+  // Everything is loaded before the display opens; a bad list ends the
+  // program in here with exit code 1.
+  auto data = std::make_unique<DataController>(kResourceList);
+
+  if (!displayOpen(kTitle, Screen::width, Screen::height)) {
+    data.reset();
     std::fprintf(stderr, "pixelfolk: cannot open the display: %s\n", displayFailureReason());
     return 1;
   }
 
+  // The start time is taken before the font is cut and the music loaded, so
+  // the show's 96 seconds include that loading.
   PrecisionTimer* timer = PrecisionTimer::instance();
   const double startTime = timer->seconds();
 
+  Picture* fontPicture = data->getPicture(0);
+  if (fontPicture == nullptr) platform::showMessageBox("Error", "Couldn't load font from Resource Manager!");
+  Font font(16, 8, 32, 32, fontPicture);
+
   FrameClock clock(startTime);
 
+  MusicPlayer music;
+  music.open(kMusicFile, kMusicModule, kMusicRate, kMusicChannels).play(kMusicModule);
+
   runShowLoop(
-      clock, [timer] { return timer->seconds(); }, [](const FrameClock&) { Screen::clear(0, 0, 0); },
+      clock, [timer] { return timer->seconds(); }, [&](const FrameClock& c) { runScene(*data, c, font); },
       [] { displayPresent(Screen::pixels); });
 
+  // The show's objects are left to the end of the process, as after Escape.
   displayClose();
   platform::exitProcess(0);
 }
