@@ -5,6 +5,7 @@
 
 #include "music/instrument_counters.h"
 #include "music/module_feed.h"
+#include "music/module_renderer.h"
 #include "platform/audio_output.h"
 #include "platform/platform.h"
 

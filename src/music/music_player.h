@@ -7,9 +7,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "music/module_renderer.h"
-
 class ModuleFeed;
+class ModuleRenderer;
 
 // What MusicPlayer::open and play are told to play.
 inline constexpr uint8_t kMusicStream = 0;  // not supported here: loads nothing, plays nothing
