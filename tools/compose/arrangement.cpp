@@ -316,14 +316,11 @@ void pad(Score& s) {
 // The drop's riff: short chord notes on a syncopated rhythm.
 void riff(Score& s) {
   static const int kRows[] = {0, 3, 6, 8, 11, 14};
-  static const int kTones[] = {2, 1, 2, 3, 2, 1};
+  static const int kTones[] = {2, 1, 2, 0, 2, 1};
   for (int bar = kDropBar; bar < kMelodyBar; ++bar) {
     const Chord& chord = chordOfBar(bar);
     std::vector<Score::Tone> tones;
-    for (int i = 0; i < 6; ++i) {
-      const int tone = kTones[i] == 3 ? chord.voicing[0] + 24 : chord.voicing[kTones[i]] + 12;
-      tones.push_back({kRows[i], tone, 2});
-    }
+    for (int i = 0; i < 6; ++i) tones.push_back({kRows[i], chord.voicing[kTones[i]] + 12, 2});
     s.line(rowOf(bar, 0), kLeadChannel, kLead, 30, tones);
   }
 }
