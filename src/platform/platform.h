@@ -17,6 +17,10 @@ void showMessageBox(const char* caption, const char* text);
 // True when a message box would be shown on a screen, not only written.
 bool messageBoxesVisible();
 
+// From now on messages only go to standard error: for tools that run the
+// show's code unattended.
+void keepMessagesOffScreen();
+
 // The high-resolution counter: a frequency in counts per second, queried
 // once, and readings that count from the counter's own origin.
 bool queryCounterFrequency(int64_t* frequency);

@@ -14,6 +14,7 @@ namespace {
 constexpr int kMaxExitHooks = 8;
 void (*exitHooks[kMaxExitHooks])();
 int exitHookCount = 0;
+bool messagesOffScreen = false;
 
 bool driverIsHeadless(const char* driver) {
   return driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
@@ -26,7 +27,10 @@ bool hasEnvironment(const char* name) {
 
 }  // namespace
 
+void keepMessagesOffScreen() { messagesOffScreen = true; }
+
 bool messageBoxesVisible() {
+  if (messagesOffScreen) return false;
   if (!hasEnvironment("DISPLAY") && !hasEnvironment("WAYLAND_DISPLAY")) return false;
   if (driverIsHeadless(std::getenv("SDL_VIDEODRIVER"))) return false;
   if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && driverIsHeadless(SDL_GetCurrentVideoDriver())) return false;

@@ -1,0 +1,71 @@
+#include "capture_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::optional<CaptureOptions> parse(std::vector<std::string> args, std::string* error = nullptr) {
+  std::string ignored;
+  return parseCaptureOptions(args, error != nullptr ? error : &ignored);
+}
+
+}  // namespace
+
+TEST(CaptureOptions, AcceptedCommandLines) {
+  auto o = parse({"--frames", "out"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->framesDir, "out");
+  EXPECT_EQ(o->fps.numerator, 60);
+  EXPECT_EQ(o->fps.denominator, 1);
+  EXPECT_EQ(o->showDir, ".");
+  EXPECT_EQ(o->loadDelay, 0.0);
+
+  o = parse({"--video", "show.mp4", "--fps", "60000/1001", "-C", "show", "--from", "1.5", "--to", "2", "-q"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->fps.numerator, 60000);
+  EXPECT_EQ(o->fps.denominator, 1001);
+  EXPECT_NEAR(o->fps.value(), 59.94, 0.001);
+  EXPECT_EQ(o->showDir, "show");
+  EXPECT_EQ(o->from, 1.5);
+  EXPECT_EQ(*o->to, 2.0);
+  EXPECT_TRUE(o->quiet);
+
+  o = parse({"--frame-at", "42.25", "--png", "f.png", "--load-delay", "0.3"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(*o->frameAt, 42.25);
+  EXPECT_EQ(o->loadDelay, 0.3);
+
+  o = parse({"--help"});
+  ASSERT_TRUE(o);
+  EXPECT_TRUE(o->help);
+}
+
+TEST(CaptureOptions, RefusedCommandLinesSayWhy) {
+  const struct {
+    std::vector<std::string> args;
+    const char* reason;
+  } cases[] = {
+      {{}, "nothing to write"},
+      {{"--frames"}, "needs a value"},
+      {{"--frames", "a", "--fps", "0"}, "--fps"},
+      {{"--frames", "a", "--fps", "30/0"}, "--fps"},
+      {{"--frames", "a", "--fps", "-30"}, "--fps"},
+      {{"--frames", "a", "--fps", "abc"}, "--fps"},
+      {{"--frames", "a", "--fps", "2000"}, "--fps"},
+      {{"--frames", "a", "--from", "-1"}, "seconds"},
+      {{"--frames", "a", "--from", "nan"}, "seconds"},
+      {{"--frames", "a", "--to", "1x"}, "seconds"},
+      {{"--frames", "a", "--from", "5", "--to", "4"}, "before"},
+      {{"--frame-at", "3"}, "go together"},
+      {{"--png", "x.png"}, "go together"},
+      {{"--frames", "a", "--loud"}, "unknown option"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_FALSE(parse(c.args, &error)) << c.reason;
+    EXPECT_NE(error.find(c.reason), std::string::npos) << "got: " << error;
+  }
+}

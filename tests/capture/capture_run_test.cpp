@@ -1,0 +1,217 @@
+// Runs the capture tool as a user would and checks what it leaves behind.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/frame_clock.h"
+#include "capture.h"
+#include "music/instrument_counters.h"
+#include "music/trigger_timeline.h"
+#include "render/blits.h"
+#include "render/font.h"
+#include "render/screen.h"
+#include "resources/data_controller.h"
+#include "script/random.h"
+#include "script/scene.h"
+#include "show_replay.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+  int code;
+  std::string err;
+};
+
+// Runs the tool with its standard error captured.
+Result capture(const std::string& args) {
+  const fs::path errFile = fs::path(testing::TempDir()) / "capture-stderr.txt";
+  const std::string command = std::string(CAPTURE_EXE) + " " + args + " 2>" + errFile.string();
+  const int status = std::system(command.c_str());
+  std::ifstream in(errFile);
+  std::string err((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, err};
+}
+
+std::string readBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::vector<uint32_t> readPng(const fs::path& p) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, p.c_str())) return {};
+  image.format = PNG_FORMAT_BGRA;
+  std::vector<uint32_t> pixels(static_cast<size_t>(image.width) * image.height);
+  if (image.width != 640 || image.height != 480 || !png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+    png_image_free(&image);
+    return {};
+  }
+  for (uint32_t& p : pixels) p &= 0x00FFFFFFu;
+  return pixels;
+}
+
+class Scratch : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(testing::TempDir()) /
+           ("capture-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string at(const std::string& name) const { return (dir_ / name).string(); }
+  const std::string show_ = std::string("-C ") + SHOW_DIR + " -q ";
+  fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(Scratch, SameRangeTwiceGivesIdenticalFramesAndSound) {
+  ASSERT_EQ(capture(show_ + "--fps 10 --from 40 --to 40.5 --frames " + at("a")).code, 0);
+  ASSERT_EQ(capture(show_ + "--fps 10 --from 40 --to 40.5 --frames " + at("b")).code, 0);
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(at("a"))) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"frame-000000.png", "frame-000001.png", "frame-000002.png", "frame-000003.png",
+                                      "frame-000004.png", "frame-000005.png", "soundtrack.wav"}));
+  for (const std::string& name : names) {
+    EXPECT_EQ(readBytes(at("a") + "/" + name), readBytes(at("b") + "/" + name)) << name;
+  }
+  // Six frames at 10 fps: 0.6 s of 16-bit stereo at 44100 Hz after a 44-byte header.
+  EXPECT_EQ(fs::file_size(at("a") + "/soundtrack.wav"), 44u + 26460u * 4u);
+  EXPECT_FALSE(fs::exists(at("a") + ".partial"));
+}
+
+// The captured frame at a time must be the frame the scene script draws for
+// the counts the music has reached by then, on a clock that ticked at the
+// same frame times. The counts here come from the music library's own
+// timeline scan, not from the capture tool.
+TEST_F(Scratch, CapturedFramesAgreeWithTheSceneScriptAtEachScene) {
+  const TriggerTimeline timeline = scanTriggerTimelineFile((fs::path(SHOW_DIR) / "demo.xm").c_str(), 44100);
+  ASSERT_TRUE(timeline.loaded);
+  const struct {
+    const char* scene;
+    double time;
+    int minHits1, maxHits1;
+  } scenes[] = {
+      {"opening", timeline.timeOfHit(1, 300) + 0.01, 0, 703},
+      {"title", timeline.timeOfHit(1, 800) + 0.01, 706, 959},
+      {"greetings", timeline.timeOfHit(1, 1000) + 0.01, 960, 1179},
+      {"closing", 90.0, 1180, 1 << 30},
+  };
+  const FrameRate fps{20, 1};
+  const fs::path original = fs::current_path();
+  for (const auto& s : scenes) {
+    SCOPED_TRACE(s.scene);
+    ASSERT_GT(s.time, 0.0);
+    char args[256];
+    std::snprintf(args, sizeof args, "--fps 20 --frame-at %.6f --png %s", s.time, at("f.png").c_str());
+    ASSERT_EQ(capture(show_ + args).code, 0);
+    const std::vector<uint32_t> captured = readPng(at("f.png"));
+    ASSERT_EQ(captured.size(), 307200u);
+
+    // The live loop's state at that frame: fresh process-wide state, every
+    // earlier frame drawn, then the frame itself.
+    instrument1Hits = instrument4Hits = 0;
+    scrollOffsetX = scrollOffsetY = 0.0f;
+    typewriterAccumulator = 0.0;
+    typewriterRevealed = 3;
+    shownPictureIndex = 7;
+    resetShowRandom();
+    fs::current_path(SHOW_DIR);
+    DataController data("resinfo.rli");
+    Font font(16, 8, 32, 32, data.getPicture(0));
+    FrameClock clock(kReplayClockOrigin);
+    auto drawAt = [&](double t) {
+      clock.update(kReplayClockOrigin + t);
+      instrument1Hits = timeline.hitsUpTo(1, t);
+      instrument4Hits = timeline.hitsUpTo(4, t);
+      runScene(data, clock, font);
+    };
+    for (long k = 0; frameTime(k, fps) < s.time; ++k) drawAt(frameTime(k, fps));
+    drawAt(s.time);
+    fs::current_path(original);
+
+    EXPECT_GE(instrument1Hits.load(), s.minHits1);
+    EXPECT_LE(instrument1Hits.load(), s.maxHits1);
+    int differing = 0;
+    for (int i = 0; i < 307200; ++i) differing += (Screen::pixels[i] & 0x00FFFFFFu) != captured[i];
+    EXPECT_EQ(differing, 0);
+  }
+}
+
+TEST_F(Scratch, BadShowDirectoryOrOutputFailsAndLeavesNothing) {
+  Result r = capture("-q -C " + at("nowhere") + " --frames " + at("out"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("no show in"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(at("out")));
+
+  r = capture(show_ + "--fps 10 --to 0.2 --frames /proc/pixelfolk/out");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("cannot create"), std::string::npos) << r.err;
+
+  fs::create_directories(at("full"));
+  std::ofstream(at("full") + "/keep.txt") << "mine";
+  r = capture(show_ + "--fps 10 --to 0.2 --frames " + at("full"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("not empty"), std::string::npos) << r.err;
+  EXPECT_EQ(readBytes(at("full") + "/keep.txt"), "mine");
+
+  r = capture(show_ + "--frame-at 1 --png " + at("missing-dir/f.png"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_FALSE(fs::exists(at("missing-dir")));
+
+  r = capture("--fps 0 --frames x");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+}
+
+TEST_F(Scratch, WholeShowAtALowFrameRate) {
+  ASSERT_EQ(capture(show_ + "--fps 5 --frames " + at("all")).code, 0);
+  // Frames 0 .. 481: the last is the first more than 96 s after the start.
+  int frames = 0;
+  for (const auto& entry : fs::directory_iterator(at("all"))) frames += entry.path().extension() == ".png";
+  EXPECT_EQ(frames, 482);
+  EXPECT_EQ(fs::file_size(at("all") + "/soundtrack.wav"), 44u + static_cast<uintmax_t>(482 * 44100 / 5) * 4u);
+  // The closing scene by the end: the last frame differs from the first.
+  EXPECT_NE(readPng(at("all") + "/frame-000000.png"), readPng(at("all") + "/frame-000481.png"));
+}
+
+TEST_F(Scratch, VideoThroughFfmpeg) {
+  if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "ffmpeg is not installed: the video output is not tested";
+  }
+  ASSERT_EQ(capture(show_ + "--fps 30 --from 41 --to 42 --video " + at("clip.mp4")).code, 0);
+  const std::string bytes = readBytes(at("clip.mp4"));
+  ASSERT_GT(bytes.size(), 1000u);
+  EXPECT_EQ(bytes.substr(4, 4), "ftyp");
+  EXPECT_FALSE(fs::exists(at("clip.mp4.partial")));
+  EXPECT_FALSE(fs::exists(at("clip.mp4.partial.wav")));
+}
+
+TEST(CaptureWithoutFfmpeg, VideoRequestSaysWhatIsMissing) {
+  const std::string command =
+      std::string("PATH=/nonexistent ") + CAPTURE_EXE + " -q -C " + SHOW_DIR + " --video /tmp/never.mp4 2>&1";
+  FILE* out = popen(command.c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  char buffer[512] = "";
+  const size_t n = std::fread(buffer, 1, sizeof buffer - 1, out);
+  buffer[n] = '\0';
+  const int status = pclose(out);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(std::string(buffer).find("ffmpeg is not installed"), std::string::npos) << buffer;
+  EXPECT_FALSE(fs::exists("/tmp/never.mp4"));
+}

@@ -1,0 +1,164 @@
+#include "capture.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+#include "app/show_loop.h"
+#include "frame_sinks.h"
+#include "platform/platform.h"
+#include "render/screen.h"
+#include "show_replay.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kAudioRate = 44100;
+
+// Which frames are drawn and which are written. Every frame from the first is
+// drawn, written or not, because the scene carries state from frame to frame.
+struct FramePlan {
+  long drawUpTo = 0;      // frames 0 .. drawUpTo are drawn
+  long firstWritten = 0;  // frames firstWritten .. drawUpTo are written
+  double singleAt = -1;   // with --frame-at: the last frame is drawn at this time
+};
+
+FramePlan planFrames(const CaptureOptions& o) {
+  FramePlan plan;
+  if (o.frameAt) {
+    long k = 0;
+    while (frameTime(k, o.fps) < *o.frameAt) ++k;
+    plan.drawUpTo = plan.firstWritten = k;
+    plan.singleAt = *o.frameAt;
+    return plan;
+  }
+  // As in the live show: the last frame is the first one more than the show's
+  // length after the start.
+  long last = 0;
+  while (!(frameTime(last, o.fps) > kShowLength)) ++last;
+  if (o.to) {
+    while (last > 0 && frameTime(last, o.fps) > *o.to) --last;
+  }
+  long first = 0;
+  while (first <= last && frameTime(first, o.fps) < o.from) ++first;
+  plan.drawUpTo = last;
+  plan.firstWritten = first;
+  return plan;
+}
+
+std::string absolute(const std::string& path) {
+  std::error_code ec;
+  const fs::path p = fs::absolute(path, ec);
+  return ec ? path : p.string();
+}
+
+class Progress {
+ public:
+  Progress(bool quiet, long total) : quiet_(quiet), total_(total), start_(Clock::now()), lastShown_(start_) {}
+
+  void frameDone(long done) {
+    if (quiet_) return;
+    const auto now = Clock::now();
+    if (now - lastShown_ < std::chrono::milliseconds(250) && done != total_) return;
+    lastShown_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    const double fps = seconds > 0 ? done / seconds : 0.0;
+    const double left = fps > 0 ? (total_ - done) / fps : 0.0;
+    std::fprintf(stderr, "\rpixelfolk-capture: frame %ld/%ld, %.0f frames/s, %.0f s left   ", done, total_, fps, left);
+    if (done == total_) std::fprintf(stderr, "\n");
+    std::fflush(stderr);
+  }
+
+  double elapsed() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  bool quiet_;
+  long total_;
+  Clock::time_point start_;
+  Clock::time_point lastShown_;
+};
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "pixelfolk-capture: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+double frameTime(long k, const FrameRate& fps) {
+  return static_cast<double>(k) * static_cast<double>(fps.denominator) / static_cast<double>(fps.numerator);
+}
+
+int runCapture(const CaptureOptions& o) {
+  FrameFormat format;
+  format.fpsNumerator = o.fps.numerator;
+  format.fpsDenominator = o.fps.denominator;
+  format.audioRate = kAudioRate;
+
+  // Output paths are taken from where the tool was started, before it moves
+  // into the show directory.
+  std::vector<std::unique_ptr<FrameSink>> sinks;
+  if (!o.framesDir.empty()) sinks.push_back(makePngFolderSink(absolute(o.framesDir), format));
+  if (!o.pngFile.empty()) sinks.push_back(makeSinglePngSink(absolute(o.pngFile), format));
+  if (!o.videoFile.empty()) {
+    std::string error;
+    auto video = makeVideoSink(absolute(o.videoFile), format, &error);
+    if (!video) return fail(error);
+    sinks.push_back(std::move(video));
+  }
+
+  std::error_code ec;
+  if (!fs::is_regular_file(fs::path(o.showDir) / "resinfo.rli", ec)) {
+    return fail("no show in " + o.showDir + " (it has no resinfo.rli); build the show or name its folder with -C");
+  }
+  fs::current_path(o.showDir, ec);
+  if (ec) return fail("cannot enter " + o.showDir + ": " + ec.message());
+
+  platform::keepMessagesOffScreen();
+  ShowReplay replay(o.loadDelay);
+  if (!replay.musicProblem().empty()) {
+    std::fprintf(stderr, "pixelfolk-capture: music not loaded (%s): the capture is silent and stays in the opening\n",
+                 replay.musicProblem().c_str());
+  }
+
+  const FramePlan plan = planFrames(o);
+  const long written = plan.drawUpTo - plan.firstWritten + 1;
+  if (written <= 0) return fail("the time range holds no frame");
+  const double audioFrom = plan.singleAt >= 0 ? plan.singleAt : frameTime(plan.firstWritten, o.fps);
+  const double audioTo = plan.singleAt >= 0 ? plan.singleAt : frameTime(plan.drawUpTo + 1, o.fps);
+  const std::vector<int16_t> audio = replay.audio(audioFrom, audioTo);
+
+  std::string error;
+  auto abandonAll = [&](const std::string& why) {
+    for (auto& sink : sinks) sink->abandon();
+    return fail(why);
+  };
+  for (auto& sink : sinks) {
+    if (!sink->begin(audio, &error)) return abandonAll(error);
+  }
+
+  Progress progress(o.quiet || written < 2, written);
+  for (long k = 0; k <= plan.drawUpTo; ++k) {
+    const bool last = k == plan.drawUpTo;
+    replay.renderFrame(last && plan.singleAt >= 0 ? plan.singleAt : frameTime(k, o.fps));
+    if (k < plan.firstWritten) continue;
+    for (auto& sink : sinks) {
+      if (!sink->addFrame(Screen::pixels, &error)) return abandonAll(error);
+    }
+    progress.frameDone(k - plan.firstWritten + 1);
+  }
+  for (auto& sink : sinks) {
+    if (!sink->finish(&error)) return abandonAll(error);
+  }
+  if (!o.quiet && written > 1) {
+    const double showSeconds = static_cast<double>(written) / o.fps.value();
+    std::fprintf(stderr, "pixelfolk-capture: %ld frames (%.2f s of show) in %.2f s, %.2fx real time\n", written,
+                 showSeconds, progress.elapsed(), showSeconds / progress.elapsed());
+  }
+  return 0;
+}

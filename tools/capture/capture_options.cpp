@@ -1,0 +1,138 @@
+#include "capture_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+bool parseSeconds(const std::string& text, double* out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(text.c_str(), &end);
+  if (errno != 0 || *end != '\0' || !std::isfinite(v) || v < 0.0) return false;
+  *out = v;
+  return true;
+}
+
+bool parseWhole(const std::string& text, long* out) {
+  if (text.empty() || text[0] == '-' || text[0] == '+') return false;
+  char* end = nullptr;
+  errno = 0;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || v <= 0 || v > 1000000) return false;
+  *out = v;
+  return true;
+}
+
+bool parseRate(const std::string& text, FrameRate* out) {
+  const size_t slash = text.find('/');
+  FrameRate rate;
+  if (slash == std::string::npos) {
+    if (!parseWhole(text, &rate.numerator)) return false;
+  } else if (!parseWhole(text.substr(0, slash), &rate.numerator) ||
+             !parseWhole(text.substr(slash + 1), &rate.denominator)) {
+    return false;
+  }
+  if (rate.value() < 1.0 || rate.value() > 1000.0) return false;
+  *out = rate;
+  return true;
+}
+
+}  // namespace
+
+const char* captureUsage() {
+  return "Usage: pixelfolk-capture [options]\n"
+         "Renders the show on a fixed frame clock, frame by frame, faster than real time.\n"
+         "\n"
+         "Output (at least one):\n"
+         "  --frames DIR          numbered PNG frames DIR/frame-000000.png ... and DIR/soundtrack.wav\n"
+         "  --video FILE          an MP4 (H.264 + AAC) of the show, encoded by ffmpeg\n"
+         "  --frame-at SECONDS    a single frame at this show time, written to --png FILE\n"
+         "  --png FILE            where --frame-at writes its frame\n"
+         "\n"
+         "Timing:\n"
+         "  --fps RATE            frames per second, N or N/D such as 60000/1001 (default 60)\n"
+         "  --from SECONDS        show time of the first frame written (default 0)\n"
+         "  --to SECONDS          show time after which no frame is written (default: the show's end)\n"
+         "  --load-delay SECONDS  show time that passes before the music starts (default 0)\n"
+         "\n"
+         "Other:\n"
+         "  -C, --show-dir DIR    the show directory with resinfo.rli, data/ and demo.xm (default .)\n"
+         "  -q, --quiet           no progress line\n"
+         "  -h, --help            this text\n";
+}
+
+std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>& args, std::string* error) {
+  CaptureOptions o;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= args.size()) {
+        *error = "option " + a + " needs a value";
+        return false;
+      }
+      *out = args[++i];
+      return true;
+    };
+    auto seconds = [&](double* out) {
+      std::string text;
+      if (!value(&text)) return false;
+      if (!parseSeconds(text, out)) {
+        *error = "option " + a + " takes a time in seconds, not '" + text + "'";
+        return false;
+      }
+      return true;
+    };
+    if (a == "-h" || a == "--help") {
+      o.help = true;
+    } else if (a == "-q" || a == "--quiet") {
+      o.quiet = true;
+    } else if (a == "-C" || a == "--show-dir") {
+      if (!value(&o.showDir)) return std::nullopt;
+    } else if (a == "--frames") {
+      if (!value(&o.framesDir)) return std::nullopt;
+    } else if (a == "--video") {
+      if (!value(&o.videoFile)) return std::nullopt;
+    } else if (a == "--png") {
+      if (!value(&o.pngFile)) return std::nullopt;
+    } else if (a == "--fps") {
+      std::string text;
+      if (!value(&text)) return std::nullopt;
+      if (!parseRate(text, &o.fps)) {
+        *error = "--fps takes a rate from 1 to 1000 as N or N/D, not '" + text + "'";
+        return std::nullopt;
+      }
+    } else if (a == "--from") {
+      if (!seconds(&o.from)) return std::nullopt;
+    } else if (a == "--to") {
+      double t = 0;
+      if (!seconds(&t)) return std::nullopt;
+      o.to = t;
+    } else if (a == "--load-delay") {
+      if (!seconds(&o.loadDelay)) return std::nullopt;
+    } else if (a == "--frame-at") {
+      double t = 0;
+      if (!seconds(&t)) return std::nullopt;
+      o.frameAt = t;
+    } else {
+      *error = "unknown option '" + a + "'";
+      return std::nullopt;
+    }
+  }
+  if (o.help) return o;
+  if (o.frameAt.has_value() != !o.pngFile.empty()) {
+    *error = "--frame-at and --png go together";
+    return std::nullopt;
+  }
+  if (o.framesDir.empty() && o.videoFile.empty() && !o.frameAt) {
+    *error = "nothing to write: give --frames, --video or --frame-at with --png";
+    return std::nullopt;
+  }
+  if (o.to && *o.to < o.from) {
+    *error = "--to lies before --from";
+    return std::nullopt;
+  }
+  return o;
+}

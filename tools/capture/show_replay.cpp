@@ -1,0 +1,54 @@
+#include "show_replay.h"
+
+#include <cmath>
+
+#include "music/instrument_counters.h"
+#include "platform/platform.h"
+#include "render/font.h"
+#include "resources/data_controller.h"
+#include "script/scene.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+
+int64_t sampleFrameAt(double seconds) { return std::llround(seconds * kRate); }
+
+}  // namespace
+
+ShowReplay::ShowReplay(double loadDelay) : loadDelay_(loadDelay) {
+  data_ = std::make_unique<DataController>("resinfo.rli");
+  Picture* fontPicture = data_->getPicture(0);
+  if (fontPicture == nullptr) platform::showMessageBox("Error", "Couldn't load font from Resource Manager!");
+  font_ = std::make_unique<Font>(16, 8, 32, 32, fontPicture);
+  soundtrack_ = renderSoundtrack("demo.xm", kRate, &musicProblem_);
+}
+
+ShowReplay::~ShowReplay() = default;
+
+void ShowReplay::renderFrame(double showTime) {
+  clock_.update(kReplayClockOrigin + showTime);
+  const double musicTime = showTime - loadDelay_;
+  if (musicTime >= 0.0) {
+    const int64_t frame = static_cast<int64_t>(std::floor(musicTime * kRate));
+    hits1_ = Soundtrack::hitsUpTo(soundtrack_.instrument1At, frame);
+    hits4_ = Soundtrack::hitsUpTo(soundtrack_.instrument4At, frame);
+  }
+  instrument1Hits.store(hits1_, std::memory_order_relaxed);
+  instrument4Hits.store(hits4_, std::memory_order_relaxed);
+  runScene(*data_, clock_, *font_);
+}
+
+std::vector<int16_t> ShowReplay::audio(double from, double to) const {
+  const int64_t first = sampleFrameAt(from);
+  const int64_t count = std::max<int64_t>(0, sampleFrameAt(to) - first);
+  std::vector<int16_t> out(static_cast<size_t>(count) * 2, 0);
+  const int64_t musicStart = sampleFrameAt(loadDelay_);
+  for (int64_t i = 0; i < count; ++i) {
+    const int64_t m = first + i - musicStart;
+    if (m < 0 || m >= soundtrack_.frames()) continue;
+    out[static_cast<size_t>(i) * 2] = soundtrack_.samples[static_cast<size_t>(m) * 2];
+    out[static_cast<size_t>(i) * 2 + 1] = soundtrack_.samples[static_cast<size_t>(m) * 2 + 1];
+  }
+  return out;
+}

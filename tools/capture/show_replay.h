@@ -1,0 +1,50 @@
+// The show played on faked time: the same resources, font, scene script and
+// frame clock as the live show, with the clock set to exact frame times and
+// the instrument counters set from the offline soundtrack.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/frame_clock.h"
+#include "soundtrack.h"
+
+class DataController;
+class Font;
+
+// As if the performance counter had been running this long when the show
+// started: the first frame's step is then as large as in a live run, and a
+// power of two keeps frame times exact.
+inline constexpr double kReplayClockOrigin = 1024.0;
+
+class ShowReplay {
+ public:
+  // Loads the show from the current directory; `loadDelay` is the show time
+  // that passes before the music starts. Errors in the resources end the
+  // process with their message, as in the live show.
+  explicit ShowReplay(double loadDelay);
+  ~ShowReplay();
+
+  // Draws the frame at `showTime` seconds into Screen::pixels. Frames must
+  // come in increasing time: the scene keeps state from frame to frame.
+  void renderFrame(double showTime);
+
+  const Soundtrack& soundtrack() const { return soundtrack_; }
+  const std::string& musicProblem() const { return musicProblem_; }
+  int32_t hits1() const { return hits1_; }
+  int32_t hits4() const { return hits4_; }
+
+  // Stereo samples of show time [from, to), silence where no music plays.
+  std::vector<int16_t> audio(double from, double to) const;
+
+ private:
+  double loadDelay_;
+  std::unique_ptr<DataController> data_;
+  std::unique_ptr<Font> font_;
+  FrameClock clock_{kReplayClockOrigin};
+  Soundtrack soundtrack_;
+  std::string musicProblem_;
+  int32_t hits1_ = 0;
+  int32_t hits4_ = 0;
+};
