@@ -1,0 +1,15 @@
+// mkmedia SHOW_DIR: renders every picture and animation frame of the show
+// into SHOW_DIR/data and writes SHOW_DIR/resinfo.rli. The output depends on
+// nothing but this program, so every run writes the same bytes.
+#include <cstdio>
+
+#include "show_writer.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: mkmedia SHOW_DIR\n");
+    return 2;
+  }
+  constexpr int kWorkers = 2;
+  return mkmedia::writeShow(argv[1], kWorkers) ? 0 : 1;
+}
