@@ -5,9 +5,14 @@
 namespace {
 
 #if PIXELFOLK_SIMD_ROWS
-namespace rows = simd_rows;
+namespace rows = sse2_rows;
+// Byte-order work goes to SSSE3's shuffles where the processor has them.
+using RowRoutine = void (*)(uint8_t*, const uint32_t*, size_t);
+RowRoutine bestOf(RowRoutine withSsse3, RowRoutine withSse2) { return processorHasSsse3() ? withSsse3 : withSse2; }
+#define PIXELFOLK_BYTE_ORDER_ROW(name) bestOf(ssse3_rows::name, sse2_rows::name)
 #else
 namespace rows = portable_rows;
+#define PIXELFOLK_BYTE_ORDER_ROW(name) portable_rows::name
 #endif
 
 size_t pixelsIn(int32_t count) { return count > 0 ? static_cast<size_t>(count) : 0; }
@@ -47,15 +52,15 @@ void convert32Rgb888(const uint32_t* source, uint8_t* destination, int32_t count
 }
 
 void convert32Bgr888(const uint32_t* source, uint8_t* destination, int32_t count) {
-  rows::swap32(destination, source, pixelsIn(count));
+  PIXELFOLK_BYTE_ORDER_ROW(swap32)(destination, source, pixelsIn(count));
 }
 
 void convert24Rgb888(const uint32_t* source, uint8_t* destination, int32_t count) {
-  rows::pack24(destination, source, pixelsIn(count));
+  PIXELFOLK_BYTE_ORDER_ROW(pack24)(destination, source, pixelsIn(count));
 }
 
 void convert24Bgr888(const uint32_t* source, uint8_t* destination, int32_t count) {
-  rows::pack24Swapped(destination, source, pixelsIn(count));
+  PIXELFOLK_BYTE_ORDER_ROW(pack24Swapped)(destination, source, pixelsIn(count));
 }
 
 void convert16Rgb565(const uint32_t* source, uint8_t* destination, int32_t count) {

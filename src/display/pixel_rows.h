@@ -1,7 +1,8 @@
 // Row routines behind the converters, taking (destination, source, count).
-// The portable set is plain per-pixel code for any processor; the SIMD set
-// exists on x86-64, where SSE2 is always present. The converters forward to
-// the SIMD set where it exists; both sets are built there so both are tested.
+// The portable set is plain per-pixel code for any processor. On x86-64,
+// where SSE2 is always present, the SSE2 set takes its place, and where the
+// processor has SSSE3 its byte shuffles take over the byte-order work. All
+// sets are built on x86-64 so that all are tested there.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +26,7 @@ void pack555Swapped(uint8_t* destination, const uint32_t* source, size_t count);
 }  // namespace portable_rows
 
 #if PIXELFOLK_SIMD_ROWS
-namespace simd_rows {
+namespace sse2_rows {
 void swap32(uint8_t* destination, const uint32_t* source, size_t count);
 void pack24(uint8_t* destination, const uint32_t* source, size_t count);
 void pack24Swapped(uint8_t* destination, const uint32_t* source, size_t count);
@@ -33,5 +34,14 @@ void pack565(uint8_t* destination, const uint32_t* source, size_t count);
 void pack565Swapped(uint8_t* destination, const uint32_t* source, size_t count);
 void pack555(uint8_t* destination, const uint32_t* source, size_t count);
 void pack555Swapped(uint8_t* destination, const uint32_t* source, size_t count);
-}  // namespace simd_rows
+}  // namespace sse2_rows
+
+namespace ssse3_rows {
+void swap32(uint8_t* destination, const uint32_t* source, size_t count);
+void pack24(uint8_t* destination, const uint32_t* source, size_t count);
+void pack24Swapped(uint8_t* destination, const uint32_t* source, size_t count);
+}  // namespace ssse3_rows
+
+// Whether this processor can run the SSSE3 set; asked once.
+bool processorHasSsse3();
 #endif

@@ -10,7 +10,7 @@
 
 #include "display/pixel_rules.h"
 
-namespace simd_rows {
+namespace sse2_rows {
 
 namespace {
 
@@ -58,24 +58,23 @@ inline void store48(uint8_t* destination, const uint32_t* source, PrepareLanes p
 
 inline __m128i keepLanes(__m128i pixels) { return pixels; }
 
-// Packs two registers of 32-bit lanes holding 16-bit values into eight 16-bit
-// values. packs_epi32 saturates as signed, so each lane is first sign-extended
-// from its low 16 bits: the pack then gives back exactly those bits.
-inline __m128i packLow16(__m128i first, __m128i second) {
-  first = _mm_srai_epi32(_mm_slli_epi32(first, 16), 16);
-  second = _mm_srai_epi32(_mm_slli_epi32(second, 16), 16);
-  return _mm_packs_epi32(first, second);
+// The 16-bit formats' lanes hold their result sign-extended from 16 to 32
+// bits, so that the signed saturating pack gives back exactly those 16 bits.
+// The 5-5-5 results never reach bit 15; the 5-6-5 ones get their top field
+// from an arithmetic shift, which copies its top bit upwards by itself.
+inline __m128i topFieldFromBits24To31(__m128i shifted) {
+  return _mm_and_si128(_mm_srai_epi32(shifted, 16), lanes(0xFFFFF800));
 }
 
 inline __m128i rgb565Lanes(__m128i pixels) {
-  const __m128i red = _mm_and_si128(_mm_srli_epi32(pixels, 8), lanes(0xF800));
+  const __m128i red = topFieldFromBits24To31(_mm_slli_epi32(pixels, 8));
   const __m128i green = _mm_and_si128(_mm_srli_epi32(pixels, 5), lanes(0x07E0));
   const __m128i blue = _mm_and_si128(_mm_srli_epi32(pixels, 3), lanes(0x001F));
   return _mm_or_si128(_mm_or_si128(red, green), blue);
 }
 
 inline __m128i bgr565Lanes(__m128i pixels) {
-  const __m128i blue = _mm_and_si128(_mm_slli_epi32(pixels, 8), lanes(0xF800));
+  const __m128i blue = topFieldFromBits24To31(_mm_slli_epi32(pixels, 24));
   const __m128i green = _mm_and_si128(_mm_srli_epi32(pixels, 5), lanes(0x07E0));
   const __m128i red = _mm_and_si128(_mm_srli_epi32(pixels, 19), lanes(0x001F));
   return _mm_or_si128(_mm_or_si128(blue, green), red);
@@ -101,7 +100,7 @@ inline void pack16Row(uint8_t* destination, const uint32_t* source, size_t count
                       uint16_t (*rule)(uint32_t)) {
   size_t i = 0;
   for (; i + 8 <= count; i += 8) {
-    store16(destination + 2 * i, packLow16(toLanes(load4(source + i)), toLanes(load4(source + i + 4))));
+    store16(destination + 2 * i, _mm_packs_epi32(toLanes(load4(source + i)), toLanes(load4(source + i + 4))));
   }
   for (; i < count; ++i) storeHalf(destination + 2 * i, rule(loadWord(source + i)));
 }
@@ -155,6 +154,11 @@ void pack555Swapped(uint8_t* destination, const uint32_t* source, size_t count) 
   pack16Row(destination, source, count, bgr555Lanes, toBgr555);
 }
 
-}  // namespace simd_rows
+}  // namespace sse2_rows
+
+bool processorHasSsse3() {
+  static const bool hasSsse3 = __builtin_cpu_supports("ssse3");
+  return hasSsse3;
+}
 
 #endif

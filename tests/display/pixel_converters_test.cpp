@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "display/pixel_rows.h"
@@ -14,39 +15,70 @@ namespace {
 
 using RowRoutine = void (*)(uint8_t*, const uint32_t*, size_t);
 
-template <RowRoutine routine>
-void asConverter(const uint32_t* source, uint8_t* destination, int32_t count) {
-  routine(destination, source, static_cast<size_t>(count));
-}
-
 void portableCopy(const uint32_t* source, uint8_t* destination, int32_t count) {
   portable_rows::copy32(destination, source, static_cast<size_t>(count) * 4);
 }
 
-// The portable rows, which the converters use on processors without the SIMD
-// set; on x86-64 they are tested here beside the SIMD rows.
-PixelConverter portableFor(const std::string& name) {
-  if (name == "32Rgb888") return portableCopy;
-  if (name == "32Bgr888") return asConverter<portable_rows::swap32>;
-  if (name == "24Rgb888") return asConverter<portable_rows::pack24>;
-  if (name == "24Bgr888") return asConverter<portable_rows::pack24Swapped>;
-  if (name == "16Rgb565") return asConverter<portable_rows::pack565>;
-  if (name == "16Bgr565") return asConverter<portable_rows::pack565Swapped>;
-  if (name == "16Rgb555") return asConverter<portable_rows::pack555>;
-  return asConverter<portable_rows::pack555Swapped>;
+struct RowSet {
+  const char* name;
+  RowRoutine swap32, pack24, pack24Swapped, pack565, pack565Swapped, pack555, pack555Swapped;
+};
+
+// The portable rows, which the converters use on processors without SIMD
+// rows; on x86-64 they are tested here beside the SSE2 and SSSE3 rows.
+std::vector<RowSet> rowSets() {
+  std::vector<RowSet> sets = {{"portable", portable_rows::swap32, portable_rows::pack24, portable_rows::pack24Swapped,
+                               portable_rows::pack565, portable_rows::pack565Swapped, portable_rows::pack555,
+                               portable_rows::pack555Swapped}};
+#if PIXELFOLK_SIMD_ROWS
+  sets.push_back({"SSE2", sse2_rows::swap32, sse2_rows::pack24, sse2_rows::pack24Swapped, sse2_rows::pack565,
+                  sse2_rows::pack565Swapped, sse2_rows::pack555, sse2_rows::pack555Swapped});
+  if (processorHasSsse3()) {
+    sets.push_back({"SSSE3", ssse3_rows::swap32, ssse3_rows::pack24, ssse3_rows::pack24Swapped, nullptr, nullptr,
+                    nullptr, nullptr});
+  }
+#endif
+  return sets;
+}
+
+RowRoutine routineFor(const RowSet& set, const std::string& name) {
+  if (name == "32Bgr888") return set.swap32;
+  if (name == "24Rgb888") return set.pack24;
+  if (name == "24Bgr888") return set.pack24Swapped;
+  if (name == "16Rgb565") return set.pack565;
+  if (name == "16Bgr565") return set.pack565Swapped;
+  if (name == "16Rgb555") return set.pack555;
+  if (name == "16Bgr555") return set.pack555Swapped;
+  return nullptr;
 }
 
 struct Implementation {
   std::string label;
   const ReferenceFormat* format;
-  PixelConverter converter;
+  PixelConverter converter;  // nullptr: call `routine`
+  RowRoutine routine;
+
+  void operator()(const uint32_t* source, uint8_t* destination, int32_t count) const {
+    if (converter != nullptr) {
+      converter(source, destination, count);
+    } else {
+      routine(destination, source, static_cast<size_t>(count));
+    }
+  }
 };
 
 std::vector<Implementation> implementations() {
   std::vector<Implementation> all;
   for (const ReferenceFormat& format : referenceFormats()) {
-    all.push_back({"convert" + format.name, &format, format.converter});
-    all.push_back({"portable " + format.name, &format, portableFor(format.name)});
+    all.push_back({"convert" + format.name, &format, format.converter, nullptr});
+    if (format.converter == convert32Rgb888) {
+      all.push_back({"portable 32Rgb888", &format, portableCopy, nullptr});
+      continue;
+    }
+    for (const RowSet& set : rowSets()) {
+      const RowRoutine routine = routineFor(set, format.name);
+      if (routine != nullptr) all.push_back({std::string(set.name) + " " + format.name, &format, nullptr, routine});
+    }
   }
   return all;
 }
@@ -99,7 +131,7 @@ TEST(PixelConverters, RowsEndingAtAGuardPageMatchTheReference) {
       uint8_t* destination = destinationMemory.end() - expected.size();
       std::memset(destination - 64, 0xA5, expected.size() + 64);
 
-      impl.converter(source, destination, count);
+      impl(source, destination, count);
 
       EXPECT_EQ(firstDifference(destination, expected), -1) << impl.label << ", " << count << " pixels";
       for (int i = 1; i <= 64; ++i) {
@@ -122,8 +154,8 @@ TEST(PixelConverters, AnySourceAndDestinationAlignmentGivesTheSameRow) {
           if (!row.empty()) std::memcpy(sourceBytes.data() + sourceOffset, row.data(), row.size() * 4);
           std::vector<uint8_t> destination(expected.size() + 2 * kSlack, 0x5A);
 
-          impl.converter(reinterpret_cast<const uint32_t*>(sourceBytes.data() + sourceOffset),
-                         destination.data() + kSlack + destinationOffset, count);
+          impl(reinterpret_cast<const uint32_t*>(sourceBytes.data() + sourceOffset),
+               destination.data() + kSlack + destinationOffset, count);
 
           const uint8_t* written = destination.data() + kSlack + destinationOffset;
           ASSERT_EQ(firstDifference(written, expected), -1) << impl.label << ", " << count << " pixels, source +"
@@ -142,12 +174,12 @@ TEST(PixelConverters, AnySourceAndDestinationAlignmentGivesTheSameRow) {
 
 TEST(PixelConverters, ZeroAndNegativeCountsTouchNothing) {
   for (const Implementation& impl : implementations()) {
-    if (impl.converter != impl.format->converter) continue;
+    if (impl.converter != impl.format->converter) continue;  // row routines take unsigned counts
     for (const int32_t count : {0, -1, -640}) {
       uint32_t source[4] = {0xFFFFFFFF, 1, 2, 3};
       uint8_t destination[16];
       std::memset(destination, 0x33, sizeof destination);
-      impl.converter(source, destination, count);
+      impl(source, destination, count);
       for (const uint8_t byte : destination) ASSERT_EQ(byte, 0x33) << impl.label << " with count " << count;
     }
   }
