@@ -69,12 +69,23 @@ Vec3 floorGrid(float x, float y, float loop) {
   float depth = kCameraHeight / below;  // world distance, large near the horizon
   float worldX = (x - 320.0f) * depth / 80.0f;
   float worldZ = depth + loop * kCellsPerLoop * kGridCell;
-  float footprint = depth / 80.0f;  // world size of a pixel here
-  auto line = [&](float v, float width) {
+  // How far each coordinate moves per screen pixel (the length of its screen
+  // gradient): lines of constant x run nearly flat far out to the sides, so
+  // their spread down the screen counts as much as across it.
+  float spreadDown = depth * depth / kCameraHeight;
+  float footprintX = std::hypot(depth / 80.0f, (x - 320.0f) / 80.0f * spreadDown);
+  float footprintZ = spreadDown;
+  // A line of `width` (world units, but no more than a few pixels up close,
+  // where perspective would smear it into a bar). Where lines crowd closer
+  // than a few pixels they fade to their average, instead of shimmering.
+  auto line = [&](float v, float width, float footprint) {
+    width = std::min(width, footprint * 2.5f);
     float f = std::fabs(fract(v / kGridCell + 0.5f) - 0.5f) * kGridCell;
-    return 1.0f - smoothstep(width * 0.5f, width * 0.5f + footprint * 1.2f, f);
+    float sharp = 1.0f - smoothstep(width * 0.5f, width * 0.5f + footprint * 1.2f, f);
+    float crowding = smoothstep(0.05f, 0.18f, footprint / kGridCell);
+    return mix(sharp, 0.25f, crowding);
   };
-  float lines = std::max(line(worldX, 0.04f), line(worldZ, 0.06f));
+  float lines = std::max(line(worldX, 0.04f, footprintX), line(worldZ, 0.06f, footprintZ));
   float fade = std::exp(-depth / 10.0f);
   Vec3 colour = Vec3{0.02f, 0.0f, 0.05f} + Vec3{0.1f, 0.85f, 1.0f} * (lines * fade);
   // Haze where the floor meets the sky.

@@ -1,5 +1,6 @@
 #include "sprites.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "glyph_raster.h"
@@ -149,41 +150,59 @@ MaskedSprite makeDanceFloor() {
   // depth through 1/z, so the tiles shrink toward the back edge.
   const float backY = 54.0f, frontY = 112.0f;
   const float backHalf = 226.0f, frontHalf = 302.0f;
-  const int columns = 12, rows = 4;
-  const Vec3 palette[] = {{1.0f, 0.2f, 0.6f},   {0.2f, 0.8f, 1.0f}, {1.0f, 0.85f, 0.2f},
-                          {0.45f, 1.0f, 0.35f}, {0.7f, 0.3f, 1.0f}, {1.0f, 0.45f, 0.15f}};
   const float zBack = 1.0f / backHalf, zFront = 1.0f / frontHalf;
-  for (int y = int(backY); y < int(frontY); ++y) {
-    float t = (float(y) + 0.5f - backY) / (frontY - backY);
-    float invZ = mix(zBack, zFront, t);                                            // screen rows are linear in 1/z ...
+  auto across = [&](float x, float y) {  // -1..1 over the floor's width at row y
+    float invZ = mix(zBack, zFront, (y - backY) / (frontY - backY));
+    return (x - float(w) / 2.0f) * invZ;
+  };
+  auto tileColour = [&](float x, float y) {
+    const int columns = 12, rows = 4;
+    const Vec3 palette[] = {{1.0f, 0.2f, 0.6f},   {0.2f, 0.8f, 1.0f}, {1.0f, 0.85f, 0.2f},
+                            {0.45f, 1.0f, 0.35f}, {0.7f, 0.3f, 1.0f}, {1.0f, 0.45f, 0.15f}};
+    float t = (y - backY) / (frontY - backY);
+    float invZ = mix(zBack, zFront, t);                                            // rows are linear in 1/z ...
     float depth = (1.0f / invZ - 1.0f / zFront) / (1.0f / zBack - 1.0f / zFront);  // ... depth is not
-    float halfWidth = 1.0f / invZ;
+    float cu = (std::clamp(across(x, y), -1.0f, 1.0f) + 1.0f) * 0.5f * float(columns);
+    float cv = (1.0f - depth) * float(rows);
+    int tu = std::min(columns - 1, int(cu)), tv = std::min(rows - 1, int(cv));
+    float fu = cu - float(tu) - 0.5f, fv = cv - float(tv) - 0.5f;
+    if (std::max(std::fabs(fu), std::fabs(fv)) > 0.45f) return Vec3{0.05f, 0.02f, 0.1f};  // grout
+    Vec3 tile = palette[hash2(tu, tv, 7) % 6];
+    bool lit = hash2(tu, tv, 19) % 5 < 2;
+    // Lit tiles glow from a hot centre; the others glow faintly.
+    float glow = 1.0f - smoothstep(0.0f, 0.65f, std::sqrt(fu * fu + fv * fv));
+    Vec3 c = lit ? tile * (0.55f + 0.45f * glow) + Vec3{1, 1, 1} * (0.5f * glow * glow * glow)
+                 : tile * (0.24f + 0.16f * glow);
+    return c * (0.8f + 0.2f * t);  // far tiles a little in shade
+  };
+  for (int y = int(backY); y < int(frontY); ++y) {
     for (int x = 0; x < w; ++x) {
-      float u = (float(x) + 0.5f - float(w) / 2.0f) / halfWidth;  // -1..1 across
-      if (std::fabs(u) > 1.0f) continue;
-      float cu = (u + 1.0f) * 0.5f * float(columns);
-      float cv = (1.0f - depth) * float(rows);
-      int tu = std::min(columns - 1, int(cu)), tv = std::min(rows - 1, int(cv));
-      float fu = cu - float(tu), fv = cv - float(tv);
-      float edge = std::min({fu, 1.0f - fu, fv * 1.4f, (1.0f - fv) * 1.4f});
-      Vec3 tile = palette[hash2(tu, tv, 7) % 6];
-      bool lit = hash2(tu, tv, 19) % 5 < 2;
-      // Lit tiles glow from a hot centre; the others only catch the light.
-      float centre = smoothstep(0.05f, 0.5f, edge);
-      Vec3 c = lit ? tile * (0.55f + 0.45f * centre) + Vec3{1, 1, 1} * (0.45f * centre * centre)
-                   : tile * (0.18f + 0.12f * centre);
-      if (edge < 0.04f) c = {0.04f, 0.02f, 0.08f};  // grout
-      c = c * (0.7f + 0.3f * t);                    // far tiles in shade
-      show(x, y, c);
+      // The mask follows pixel centres; the colour averages 3 x 3 samples.
+      if (std::fabs(across(float(x) + 0.5f, float(y) + 0.5f)) > 1.0f) continue;
+      Vec3 sum{};
+      for (int sy = 0; sy < 3; ++sy) {
+        for (int sx = 0; sx < 3; ++sx)
+          sum += tileColour(float(x) + (float(sx) + 0.5f) / 3.0f, float(y) + (float(sy) + 0.5f) / 3.0f);
+      }
+      show(x, y, sum * (1.0f / 9.0f));
     }
   }
-  // Front face of the stage: brushed chrome band with a dark lip.
-  for (int y = int(frontY); y < h - 2; ++y) {
-    float s = (float(y) - frontY) / float(h - 2 - int(frontY));
+  // Front face of the stage: a brushed chrome band with a row of bulbs.
+  const int bandTop = int(frontY), bandBottom = h - 2;
+  const float bulbY = float(bandTop + bandBottom) * 0.5f + 0.5f;
+  const Vec3 bulbColours[] = {{1.0f, 0.95f, 0.7f}, {1.0f, 0.35f, 0.75f}, {0.35f, 0.9f, 1.0f}};
+  for (int y = bandTop; y < bandBottom; ++y) {
+    float s = (float(y) - frontY) / float(bandBottom - bandTop);
     for (int x = int(float(w) / 2.0f - frontHalf); x < int(float(w) / 2.0f + frontHalf); ++x) {
       float grain = 0.06f * (hashFloat(x / 3, 0, 5) - 0.5f);
-      Vec3 c = mix(Vec3{0.85f, 0.9f, 1.0f}, Vec3{0.2f, 0.22f, 0.35f}, s) + Vec3{grain, grain, grain};
-      if (y == int(frontY)) c = {1, 1, 1};
+      Vec3 c = mix(Vec3{0.75f, 0.8f, 0.92f}, Vec3{0.2f, 0.22f, 0.35f}, s) + Vec3{grain, grain, grain};
+      if (y == bandTop) c = {1, 1, 1};
+      float bulbX = std::round((float(x) + 0.5f - 10.0f) / 20.0f) * 20.0f + 10.0f;
+      float d = std::sqrt((float(x) + 0.5f - bulbX) * (float(x) + 0.5f - bulbX) +
+                          (float(y) + 0.5f - bulbY) * (float(y) + 0.5f - bulbY));
+      Vec3 bulb = bulbColours[size_t(std::abs(int(bulbX / 20.0f))) % 3];
+      c = mix(c, bulb * 0.6f, clamp01(1.0f - (d - 3.0f) / 4.0f) * 0.6f);  // halo
+      if (d < 3.2f) c = mix(bulb, {1, 1, 1}, clamp01(1.0f - d / 2.0f));
       show(x, y, c);
     }
   }
