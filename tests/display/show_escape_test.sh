@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Run on an X server: starts the show, waits for its window, checks that the
-# window covers the screen, presses Escape and expects the show to end with
-# exit code 0 within a second.
+# window covers the screen and that frames reach it, presses Escape and
+# expects the show to end with exit code 0 within a second.
 #
 #   show_escape_test.sh SHOW_EXECUTABLE
 #
@@ -42,6 +42,16 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 if [ "$X" -ne 0 ] || [ "$Y" -ne 0 ] || [ "$WIDTH" -ne "$screen_width" ] || [ "$HEIGHT" -ne "$screen_height" ]; then
   fail "window at ${X},${Y} size ${WIDTH}x${HEIGHT}, screen ${screen_width}x${screen_height}"
 fi
+
+# Frames reach the screen: it does not stay black (the root window of a fresh
+# server is). Screenshots until something shows, for up to 5 s.
+shown=0
+for _ in $(seq 10); do
+  mean=$(import -window root -depth 8 png:- 2>/dev/null | convert png:- -format '%[fx:mean]' info: 2>/dev/null)
+  if [ -n "$mean" ] && awk -v m="$mean" 'BEGIN { exit !(m > 0) }'; then shown=1; break; fi
+  sleep 0.5
+done
+[ "$shown" -eq 1 ] || fail "the screen stayed black: no frame was presented"
 
 start=$(date +%s%N)
 xdotool key Escape
