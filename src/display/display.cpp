@@ -13,8 +13,7 @@ struct DisplayState {
   int32_t height = 0;
   bool driverLoaded = false;
   bool deviceCreated = false;
-  bool primaryCreated = false;
-  bool backBufferAttached = false;
+  bool primaryCreated = false;  // the back buffer belongs to its flip chain
   int32_t appActive = 0;
   PixelConverter converter = nullptr;
   int32_t bytesPerPixel = 0;
@@ -91,7 +90,6 @@ int displayOpen(const char* title, int32_t width, int32_t height) {
   if (!createSomePrimarySurface(dev)) return failOnDevice("no primary surface");
   state.primaryCreated = true;
   if (!dev.attachBackBuffer()) return failOnDevice("no back buffer");
-  state.backBufferAttached = true;
 
   DisplayPixelFormat format;
   if (!dev.getPixelFormat(&format)) return failOnDevice("no pixel format");
@@ -136,7 +134,6 @@ void displayClose() {
     // The back buffer belongs to the primary's flip chain and goes with it.
     dev.releasePrimary();
     state.primaryCreated = false;
-    state.backBufferAttached = false;
   }
   if (state.deviceCreated) {
     dev.restoreDisplayMode();

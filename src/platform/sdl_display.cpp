@@ -49,7 +49,7 @@ class SdlDisplayDevice final : public DisplayDevice {
   }
 
   bool setExclusiveFullscreen() override {
-    if (window == nullptr) return fail("%s", reason[0] != '\0' ? reason : "no window");
+    if (window == nullptr) return false;  // createWindow gave the reason
     return chooseFormat();
   }
 
