@@ -96,17 +96,6 @@ TEST(SdlDisplay, EachFormatShowsTheFramebufferReducedByItsRule) {
   }
 }
 
-TEST(SdlDisplay, WithoutAForcedFormatTheWindowsOwnFormatIsUsed) {
-  useSoftwareRendering(nullptr);
-  ASSERT_EQ(displayOpen(kTitle, kWidth, kHeight), 1) << displayFailureReason();
-  const std::vector<uint32_t> framebuffer = knownFramebuffer();
-  EXPECT_EQ(displayPresent(framebuffer.data()), 1);
-  platform::DisplayReadBack picture;
-  ASSERT_TRUE(platform::readBackSdlDisplay(&picture));
-  EXPECT_EQ(picture.bytesPerPixel, 4) << "the offscreen driver's windows are 32-bit X8R8G8B8";
-  displayClose();
-}
-
 TEST(SdlDisplay, AnUnknownForcedFormatFailsToOpenWithAReason) {
   useSoftwareRendering("12Rgb444");
   EXPECT_EQ(displayOpen(kTitle, kWidth, kHeight), 0);
