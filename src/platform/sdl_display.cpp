@@ -89,7 +89,8 @@ class SdlDisplayDevice final : public DisplayDevice {
     return true;
   }
 
-  // Once video is shut down its inhibition of the screen saver has ended with it.
+  // Switching it on again after video has shut down finds it on already:
+  // freeDriver lifts the inhibition while video can still do so.
   void setScreenSaverActive(bool active) override {
     if (!active) {
       SDL_DisableScreenSaver();
@@ -170,7 +171,10 @@ class SdlDisplayDevice final : public DisplayDevice {
   }
 
   void freeDriver() override {
-    if (videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (videoStarted) {
+      SDL_EnableScreenSaver();
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
     videoStarted = false;
     pendingCount = pendingNext = 0;
     texturesLost = false;

@@ -113,6 +113,24 @@ TEST(SdlDisplay, ClosingRestoresTheScreenSaverAndAllowsOpeningAgain) {
   }
 }
 
+// A reset renderer loses its textures; the next frame makes the back buffer anew.
+TEST(SdlDisplay, PresentingGoesOnAfterARendererReset) {
+  useSoftwareRendering("24Bgr888");
+  ASSERT_EQ(displayOpen(kTitle, kWidth, kHeight), 1) << displayFailureReason();
+  std::vector<uint32_t> framebuffer(kWidth * kHeight, 0x00102030);
+  EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+  SDL_Event reset{};
+  reset.type = SDL_RENDER_DEVICE_RESET;
+  SDL_PushEvent(&reset);
+  framebuffer.assign(framebuffer.size(), 0x00A0B0C0);
+  EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+  platform::DisplayReadBack picture;
+  ASSERT_TRUE(platform::readBackSdlDisplay(&picture));
+  EXPECT_EQ(std::vector<uint8_t>(picture.pixels.begin(), picture.pixels.begin() + 3),
+            (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));
+  displayClose();
+}
+
 std::atomic<bool> audioRunning{false};
 std::thread* audioThread = nullptr;
 
