@@ -1,5 +1,6 @@
-// The two animations: frames are rendered one by one from their number and
-// loop seamlessly (the frame after the last equals the first).
+// The two animations. Each is a picture of a loop position from 0 to 1 in
+// which every motion runs a whole number of cycles, so position 1 shows
+// position 0 again; frame k of n is position k / n (k taken modulo n).
 #pragma once
 
 #include "canvas.h"
@@ -11,6 +12,7 @@ namespace mkmedia {
 inline constexpr int kTitleFrames = 32;
 inline constexpr int kTitleWidth = 480;
 inline constexpr int kTitleHeight = 220;
+Canvas renderTitleAt(float loop);
 Canvas renderTitleFrame(int frame);
 
 // Greetings: a synthwave dusk, full screen, dark where the names are typed.
@@ -18,6 +20,7 @@ Canvas renderTitleFrame(int frame);
 inline constexpr int kGreetsFrames = 64;
 inline constexpr int kGreetsWidth = 640;
 inline constexpr int kGreetsHeight = 480;
+Canvas renderGreetsAt(float loop);
 Canvas renderGreetsFrame(int frame);
 
 }  // namespace mkmedia

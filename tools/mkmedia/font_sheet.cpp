@@ -26,7 +26,6 @@ constexpr std::array<uint32_t, 32> kSymbols = {
 struct InkBounds {
   int top = 0;     // rows above the baseline
   int bottom = 0;  // rows below the baseline
-  int width = 0;
 };
 
 InkBounds asciiBounds(const GlyphRasterizer& font) {
@@ -35,7 +34,6 @@ InkBounds asciiBounds(const GlyphRasterizer& font) {
     GlyphImage g = font.render(c, kEmbolden);
     b.top = std::max(b.top, g.top);
     b.bottom = std::max(b.bottom, g.coverage.height - g.top);
-    b.width = std::max(b.width, g.coverage.width);
   }
   return b;
 }
@@ -85,7 +83,7 @@ Canvas makeFontSheet() {
   if (!mono.ok()) return sheet;
 
   // Largest em whose letters, descenders included, fit the box; then stretch
-  // sideways until the widest letter fills it: a squat, chunky demo face.
+  // sideways until an M nearly fills it: a squat, chunky demo face.
   float emHeight = 40.0f;
   InkBounds bounds;
   for (;; emHeight -= 0.5f) {
@@ -93,13 +91,20 @@ Canvas makeFontSheet() {
     bounds = asciiBounds(mono);
     if (bounds.top + bounds.bottom <= kInkBox || emHeight < 8) break;
   }
-  float emWidth = emHeight * float(kInkBox - 1) / float(std::max(1, bounds.width));
-  mono.setEmSize(emWidth, emHeight);
-  bounds = asciiBounds(mono);
   const int baseline = kFontMargin + bounds.top + (kInkBox - bounds.top - bounds.bottom) / 2;
+  const int widthOfM = std::max(1, mono.render('M', kEmbolden).coverage.width);
+  const float emWidth = emHeight * float(kInkBox - 3) / float(widthOfM);
 
   for (int code = 33; code < 127; ++code) {
+    // The few letters wider than the box (W, @, %) are squeezed to fit it.
+    float width = emWidth;
+    mono.setEmSize(width, emHeight);
     GlyphImage g = mono.render(uint32_t(code), kEmbolden);
+    for (int attempt = 0; attempt < 4 && g.coverage.width > kInkBox - 1; ++attempt) {
+      width *= float(kInkBox - 1) / float(g.coverage.width);
+      mono.setEmSize(width, emHeight);
+      g = mono.render(uint32_t(code), kEmbolden);
+    }
     // Centre the ink, not the advance: every cell then reads evenly spaced.
     int originX = (kFontCell - g.coverage.width) / 2 - g.left;
     stampGlyph(sheet, code - 32, g, originX, baseline);

@@ -151,14 +151,17 @@ void addSilhouette(Canvas& canvas, float loop) {
 
 }  // namespace
 
-Canvas renderGreetsFrame(int frame) {
-  const float loop = float(frame) / float(kGreetsFrames);
+Canvas renderGreetsAt(float loop) {
   Canvas canvas =
       renderSupersampled(kGreetsWidth, kGreetsHeight, 2, [&](float x, float y) { return shade(x, y, loop); });
   addStars(canvas, loop);
   addShootingStar(canvas, loop);
   addSilhouette(canvas, loop);
   return canvas;
+}
+
+Canvas renderGreetsFrame(int frame) {
+  return renderGreetsAt(float((frame % kGreetsFrames + kGreetsFrames) % kGreetsFrames) / float(kGreetsFrames));
 }
 
 }  // namespace mkmedia

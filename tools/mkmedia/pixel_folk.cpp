@@ -62,7 +62,7 @@ PixelSprite rasterizeFolk(const Pose& pose, const FolkLook& look) {
     Vec3 colour;
   };
   const float down = pose.bounce;
-  const Vec2 hip{13.0f, 20.0f + down};
+  const Vec2 hip{14.0f, 19.4f + down};
   const Vec2 neck = limb(hip, 180.0f + pose.lean, 8.0f);
   const Vec2 head = limb(neck, 180.0f + pose.lean * 1.5f, 3.9f);
   const Vec2 shoulderL = neck + Vec2{-2.4f, 1.2f}, shoulderR = neck + Vec2{2.4f, 1.2f};

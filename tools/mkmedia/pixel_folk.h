@@ -44,7 +44,7 @@ struct PixelSprite {
   }
 };
 
-inline constexpr int kFolkGridWidth = 26;
+inline constexpr int kFolkGridWidth = 28;
 inline constexpr int kFolkGridHeight = 34;
 
 PixelSprite rasterizeFolk(const Pose& pose, const FolkLook& look);

@@ -8,7 +8,7 @@ namespace mkmedia {
 
 namespace {
 
-constexpr float kRadius = 52.0f;  // photosphere, pixels
+constexpr float kRadius = 60.0f;  // photosphere, pixels
 
 // Non-repeating noise for a single picture: a lattice far larger than it.
 float noise(float x, float y, int octaves, uint32_t seed) {
@@ -41,7 +41,7 @@ Vec3 shadeSun(float x, float y) {
   // against the background it ends in a fiery edge rather than a murky halo.
   float outside = std::max(0.0f, r - kRadius);
   float tongues = noise(std::cos(angle) * 4.0f + 50.0f, std::sin(angle) * 4.0f + 50.0f, 4, 13);
-  float reach = 6.0f + 34.0f * tongues * tongues;
+  float reach = 6.0f + 30.0f * tongues * tongues;
   if (r >= kRadius) {
     float along = outside / reach;  // 0 at the limb, 1 at the tip of the flame
     float flicker = noise(angle * 20.0f + 7.0f, outside * 0.15f, 3, 21);

@@ -62,8 +62,7 @@ void addShadow(Canvas& canvas, float cx, float cy, float rx, float ry) {
 
 }  // namespace
 
-Canvas renderTitleFrame(int frame) {
-  const float loop = float(frame) / float(kTitleFrames);
+Canvas renderTitleAt(float loop) {
   Canvas canvas =
       renderSupersampled(kTitleWidth, kTitleHeight, 2, [&](float x, float y) { return tunnel(x, y, loop); });
 
@@ -88,6 +87,10 @@ Canvas renderTitleFrame(int frame) {
                   true);
   drawFrameBorder(canvas, loop);
   return canvas;
+}
+
+Canvas renderTitleFrame(int frame) {
+  return renderTitleAt(float((frame % kTitleFrames + kTitleFrames) % kTitleFrames) / float(kTitleFrames));
 }
 
 }  // namespace mkmedia
