@@ -2,8 +2,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/audio_output.h"
 #include "platform/platform.h"
@@ -17,18 +19,49 @@ struct OutputState {
   int handle = 0;
   AudioFill fill = nullptr;
   void* user = nullptr;
+  int rate = 0;
+  // SDL's dummy driver only sleeps a rounded buffer length between calls,
+  // which runs several percent fast or slow; without a device the music is
+  // therefore paced by the clock instead (see pacedCallback).
+  bool pacedByClock = false;
+  Uint64 firstCall = 0;
+  int64_t framesPlayed = 0;
+  std::vector<int16_t> scratch;
 };
 
 OutputState current;
 int lastHandle = 0;
 bool exitHookRegistered = false;
 
+void pacedCallback(Uint8* stream, int length) {
+  std::memset(stream, 0, static_cast<size_t>(length));
+  const Uint64 now = SDL_GetPerformanceCounter();
+  if (current.firstCall == 0) current.firstCall = now;
+  const Uint64 elapsed = now - current.firstCall;
+  const Uint64 frequency = SDL_GetPerformanceFrequency();
+  const int64_t due =
+      static_cast<int64_t>(elapsed / frequency * current.rate + elapsed % frequency * current.rate / frequency);
+  // After a stall longer than a second the music resumes late rather than
+  // racing through what it missed.
+  int64_t missing = std::min<int64_t>(due - current.framesPlayed, current.rate);
+  current.framesPlayed = due - missing;
+  const int64_t chunk = static_cast<int64_t>(current.scratch.size() / 2);
+  while (missing > 0) {
+    const int frames = static_cast<int>(std::min(missing, chunk));
+    current.fill(current.user, current.scratch.data(), frames);
+    missing -= frames;
+    current.framesPlayed += frames;
+  }
+}
+
 void callback(void* /*unused*/, Uint8* stream, int length) {
   const int frames = length / static_cast<int>(2 * sizeof(int16_t));
-  if (current.fill != nullptr) {
-    current.fill(current.user, reinterpret_cast<int16_t*>(stream), frames);
-  } else {
+  if (current.fill == nullptr) {
     std::memset(stream, 0, static_cast<size_t>(length));
+  } else if (current.pacedByClock) {
+    pacedCallback(stream, length);
+  } else {
+    current.fill(current.user, reinterpret_cast<int16_t*>(stream), frames);
   }
 }
 
@@ -108,6 +141,8 @@ int openAudioOutput(int rate, int bufferFrames, AudioFill fill, void* user, Audi
 
   current.fill = fill;
   current.user = user;
+  current.rate = rate;
+  current.scratch.assign(static_cast<size_t>(bufferFrames) * 2, 0);
   {
     QuietStandardError quiet;
     current.device = openDevice(rate, bufferFrames, status->reason, sizeof status->reason);
@@ -124,6 +159,8 @@ int openAudioOutput(int rate, int bufferFrames, AudioFill fill, void* user, Audi
     atProcessExit(closeCurrent);
     exitHookRegistered = true;
   }
+  const char* driver = SDL_GetCurrentAudioDriver();
+  current.pacedByClock = driver != nullptr && std::strcmp(driver, "dummy") == 0;
   current.handle = ++lastHandle;
   status->running = true;
   SDL_PauseAudioDevice(current.device, 0);
