@@ -44,6 +44,10 @@ int ModuleRenderer::instrumentCount() const {
 bool ModuleRenderer::loadFile(const char* path, int rate) {
   if (context_ == nullptr) return false;
   unload();
+  if (path == nullptr) {
+    setFailure("no file name");
+    return false;
+  }
   // libxmp reports a missing file only as a system error; ask errno why.
   errno = 0;
   const int result = xmp_load_module(context_, path);
