@@ -5,6 +5,9 @@
 #
 #   show_errors_test.sh SHOW_EXECUTABLE
 set -uo pipefail
+# With job control, a background show keeps SIGINT (a plain script would start
+# it with the signal ignored).
+set -m
 
 show=${1:?usage: show_errors_test.sh SHOW_EXECUTABLE}
 showdir=$(cd "$(dirname "$show")" && pwd)
