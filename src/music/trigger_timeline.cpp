@@ -4,12 +4,13 @@
 
 namespace {
 
-void playThrough(ModuleRenderer& renderer, TriggerTimeline* timeline) {
+void playThrough(ModuleRenderer& renderer, TriggerTimeline* timeline, std::vector<int16_t>* audio) {
   timeline->loaded = true;
   timeline->rate = renderer.rate();
   std::vector<int16_t> buffer(static_cast<size_t>(renderer.maxTickFrames()) * 2);
   RenderedTick tick;
   while (renderer.renderTick(buffer.data(), renderer.maxTickFrames(), &tick) && tick.frames > 0) {
+    if (audio != nullptr) audio->insert(audio->end(), buffer.begin(), buffer.begin() + tick.frames * 2);
     for (int i = 0; i < tick.triggerCount; ++i) {
       timeline->triggers.push_back(
           TimedTrigger{tick.firstFrame, tick.triggers[i].channel, tick.triggers[i].instrument});
@@ -37,16 +38,16 @@ int TriggerTimeline::hitsUpTo(int instrument, double seconds) const {
   return count;
 }
 
-TriggerTimeline scanTriggerTimeline(const void* moduleData, size_t size, int rate) {
+TriggerTimeline scanTriggerTimeline(const void* moduleData, size_t size, int rate, std::vector<int16_t>* audio) {
   TriggerTimeline timeline;
   ModuleRenderer renderer;
-  if (renderer.loadMemory(moduleData, size, rate)) playThrough(renderer, &timeline);
+  if (renderer.loadMemory(moduleData, size, rate)) playThrough(renderer, &timeline, audio);
   return timeline;
 }
 
-TriggerTimeline scanTriggerTimelineFile(const char* path, int rate) {
+TriggerTimeline scanTriggerTimelineFile(const char* path, int rate, std::vector<int16_t>* audio) {
   TriggerTimeline timeline;
   ModuleRenderer renderer;
-  if (renderer.loadFile(path, rate)) playThrough(renderer, &timeline);
+  if (renderer.loadFile(path, rate)) playThrough(renderer, &timeline, audio);
   return timeline;
 }

@@ -26,5 +26,8 @@ struct TriggerTimeline {
   int hitsUpTo(int instrument, double seconds) const;
 };
 
-TriggerTimeline scanTriggerTimeline(const void* moduleData, size_t size, int rate);
-TriggerTimeline scanTriggerTimelineFile(const char* path, int rate);
+// Plays the module once, offline. With `audio`, its samples (interleaved
+// stereo, 16 bit) are kept there too.
+TriggerTimeline scanTriggerTimeline(const void* moduleData, size_t size, int rate,
+                                    std::vector<int16_t>* audio = nullptr);
+TriggerTimeline scanTriggerTimelineFile(const char* path, int rate, std::vector<int16_t>* audio = nullptr);

@@ -121,9 +121,8 @@ int runCapture(const CaptureOptions& o) {
 
   platform::keepMessagesOffScreen();
   ShowReplay replay(o.loadDelay);
-  if (!replay.musicProblem().empty()) {
-    std::fprintf(stderr, "pixelfolk-capture: music not loaded (%s): the capture is silent and stays in the opening\n",
-                 replay.musicProblem().c_str());
+  if (!replay.hasMusic()) {
+    std::fprintf(stderr, "pixelfolk-capture: demo.xm not loaded: the capture is silent and stays in the opening\n");
   }
 
   const FramePlan plan = planFrames(o);

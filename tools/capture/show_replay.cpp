@@ -21,7 +21,7 @@ ShowReplay::ShowReplay(double loadDelay) : loadDelay_(loadDelay) {
   Picture* fontPicture = data_->getPicture(0);
   if (fontPicture == nullptr) platform::showMessageBox("Error", "Couldn't load font from Resource Manager!");
   font_ = std::make_unique<Font>(16, 8, 32, 32, fontPicture);
-  soundtrack_ = renderSoundtrack("demo.xm", kRate, &musicProblem_);
+  timeline_ = scanTriggerTimelineFile("demo.xm", kRate, &music_);
 }
 
 ShowReplay::~ShowReplay() = default;
@@ -30,9 +30,8 @@ void ShowReplay::renderFrame(double showTime) {
   clock_.update(kReplayClockOrigin + showTime);
   const double musicTime = showTime - loadDelay_;
   if (musicTime >= 0.0) {
-    const int64_t frame = static_cast<int64_t>(std::floor(musicTime * kRate));
-    hits1_ = Soundtrack::hitsUpTo(soundtrack_.instrument1At, frame);
-    hits4_ = Soundtrack::hitsUpTo(soundtrack_.instrument4At, frame);
+    hits1_ = timeline_.hitsUpTo(1, musicTime);
+    hits4_ = timeline_.hitsUpTo(4, musicTime);
   }
   instrument1Hits.store(hits1_, std::memory_order_relaxed);
   instrument4Hits.store(hits4_, std::memory_order_relaxed);
@@ -44,11 +43,12 @@ std::vector<int16_t> ShowReplay::audio(double from, double to) const {
   const int64_t count = std::max<int64_t>(0, sampleFrameAt(to) - first);
   std::vector<int16_t> out(static_cast<size_t>(count) * 2, 0);
   const int64_t musicStart = sampleFrameAt(loadDelay_);
+  const int64_t musicFrames = static_cast<int64_t>(music_.size() / 2);
   for (int64_t i = 0; i < count; ++i) {
     const int64_t m = first + i - musicStart;
-    if (m < 0 || m >= soundtrack_.frames()) continue;
-    out[static_cast<size_t>(i) * 2] = soundtrack_.samples[static_cast<size_t>(m) * 2];
-    out[static_cast<size_t>(i) * 2 + 1] = soundtrack_.samples[static_cast<size_t>(m) * 2 + 1];
+    if (m < 0 || m >= musicFrames) continue;
+    out[static_cast<size_t>(i) * 2] = music_[static_cast<size_t>(m) * 2];
+    out[static_cast<size_t>(i) * 2 + 1] = music_[static_cast<size_t>(m) * 2 + 1];
   }
   return out;
 }

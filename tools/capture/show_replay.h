@@ -7,8 +7,10 @@
 #include <memory>
 #include <string>
 
+#include <vector>
+
 #include "app/frame_clock.h"
-#include "soundtrack.h"
+#include "music/trigger_timeline.h"
 
 class DataController;
 class Font;
@@ -30,8 +32,8 @@ class ShowReplay {
   // come in increasing time: the scene keeps state from frame to frame.
   void renderFrame(double showTime);
 
-  const Soundtrack& soundtrack() const { return soundtrack_; }
-  const std::string& musicProblem() const { return musicProblem_; }
+  // False when "demo.xm" did not load: the show then runs silent, as live.
+  bool hasMusic() const { return timeline_.loaded; }
   int32_t hits1() const { return hits1_; }
   int32_t hits4() const { return hits4_; }
 
@@ -43,8 +45,8 @@ class ShowReplay {
   std::unique_ptr<DataController> data_;
   std::unique_ptr<Font> font_;
   FrameClock clock_{kReplayClockOrigin};
-  Soundtrack soundtrack_;
-  std::string musicProblem_;
+  TriggerTimeline timeline_;
+  std::vector<int16_t> music_;  // interleaved stereo, the module played once
   int32_t hits1_ = 0;
   int32_t hits4_ = 0;
 };

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "music/module_renderer.h"
 #include "music/trigger_timeline.h"
 
 namespace {
@@ -103,7 +102,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s MODULE.xm [OUT.wav [OUT.ppm]]\n", argv[0]);
     return 2;
   }
-  const TriggerTimeline timeline = scanTriggerTimelineFile(argv[1], kRate);
+  std::vector<int16_t> pcm;
+  const TriggerTimeline timeline = scanTriggerTimelineFile(argv[1], kRate, &pcm);
   if (!timeline.loaded) {
     std::fprintf(stderr, "%s: cannot load %s\n", argv[0], argv[1]);
     return 1;
@@ -114,14 +114,6 @@ int main(int argc, char** argv) {
   for (int hit : {142, 150}) std::printf("instrument 4 hit %4d at %7.3f s\n", hit, timeline.timeOfHit(4, hit));
   std::printf("totals: instrument 1 %d, instrument 4 %d\n", timeline.hitsUpTo(1, 1e9), timeline.hitsUpTo(4, 1e9));
 
-  ModuleRenderer renderer;
-  renderer.loadFile(argv[1], kRate);
-  std::vector<int16_t> pcm;
-  std::vector<int16_t> tick(static_cast<size_t>(renderer.maxTickFrames()) * 2);
-  RenderedTick info;
-  while (renderer.renderTick(tick.data(), renderer.maxTickFrames(), &info) && info.frames > 0) {
-    pcm.insert(pcm.end(), tick.begin(), tick.begin() + info.frames * 2);
-  }
   int clipped = 0;
   for (size_t second = 0; second * kRate * 2 < pcm.size(); ++second) {
     double sum = 0.0;
