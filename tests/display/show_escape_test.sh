@@ -34,8 +34,8 @@ for _ in $(seq 600); do
 done
 [ -n "$window" ] || fail "no window titled \"$title\" within 60 s"
 
-# A few frames' time, then the window must be on the screen, covering it.
-sleep 0.5
+# A few seconds of show, music playing, then the window must be on the screen, covering it.
+sleep 3
 kill -0 "$pid" 2>/dev/null || fail "the show ended on its own"
 read -r screen_width screen_height < <(xdpyinfo | awk '/dimensions:/ { split($2, s, "x"); print s[1], s[2] }')
 eval "$(xdotool getwindowgeometry --shell "$window")"
