@@ -23,7 +23,10 @@ using namespace std::chrono_literals;
 // 8 rows of 0.12 s: instrument 1 on two channels every row, instrument 4 on rows 0 and 4.
 constexpr int kOnes = 16;
 constexpr int kFours = 2;
-constexpr const char* kModuleFile = "player_test.xm";
+// In the test's temporary folder, never in the directory it was started from;
+// the player keeps the pointer, so the text lives as long as the program.
+const std::string kModulePath = testing::TempDir() + "player_test.xm";
+const char* const kModuleFile = kModulePath.c_str();
 
 void writeShortModule() {
   xm::Module m = small_modules::module(4, 8);
