@@ -35,7 +35,10 @@ struct Result {
 
 // Runs the tool with its standard error captured.
 Result capture(const std::string& args) {
-  const fs::path errFile = fs::path(testing::TempDir()) / "capture-stderr.txt";
+  // One file per test: ctest runs the tests of this program in parallel.
+  const fs::path errFile =
+      fs::path(testing::TempDir()) /
+      ("capture-stderr-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt");
   const std::string command = std::string(CAPTURE_EXE) + " " + args + " 2>" + errFile.string();
   const int status = std::system(command.c_str());
   std::ifstream in(errFile);

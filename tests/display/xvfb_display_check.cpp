@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
     platform::sleepMilliseconds(10);
   }
 
-  const std::string shot = "xvfb_display_check_" + std::to_string(screenWidth) + ".rgb";
+  // Named after the whole case: the cases run in parallel in one folder.
+  const std::string shot = std::string("xvfb_display_check_") + argv[1] + "_" + converter + ".rgb";
   const std::string command = "import -window root -depth 8 rgb:" + shot;
   if (std::system(command.c_str()) != 0) return fail("import failed");
   std::vector<uint8_t> screen(static_cast<size_t>(screenWidth) * static_cast<size_t>(screenHeight) * 3);

@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include <unistd.h>
+
 #include "music/instrument_counters.h"
 #include "platform/platform.h"
 #include "small_modules.h"
@@ -23,9 +25,9 @@ using namespace std::chrono_literals;
 // 8 rows of 0.12 s: instrument 1 on two channels every row, instrument 4 on rows 0 and 4.
 constexpr int kOnes = 16;
 constexpr int kFours = 2;
-// In the test's temporary folder, never in the directory it was started from;
-// the player keeps the pointer, so the text lives as long as the program.
-const std::string kModulePath = testing::TempDir() + "player_test.xm";
+// In the temporary folder, one file per test process (ctest runs them in
+// parallel); the player keeps the pointer, so the text lives as long as the program.
+const std::string kModulePath = testing::TempDir() + "player_test_" + std::to_string(getpid()) + ".xm";
 const char* const kModuleFile = kModulePath.c_str();
 
 void writeShortModule() {
