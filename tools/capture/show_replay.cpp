@@ -29,12 +29,10 @@ ShowReplay::~ShowReplay() = default;
 void ShowReplay::renderFrame(double showTime) {
   clock_.update(kReplayClockOrigin + showTime);
   const double musicTime = showTime - loadDelay_;
-  if (musicTime >= 0.0) {
-    hits1_ = timeline_.hitsUpTo(1, musicTime);
-    hits4_ = timeline_.hitsUpTo(4, musicTime);
-  }
-  instrument1Hits.store(hits1_, std::memory_order_relaxed);
-  instrument4Hits.store(hits4_, std::memory_order_relaxed);
+  // Before the music starts no note has played.
+  const bool playing = musicTime >= 0.0;
+  instrument1Hits.store(playing ? timeline_.hitsUpTo(1, musicTime) : 0, std::memory_order_relaxed);
+  instrument4Hits.store(playing ? timeline_.hitsUpTo(4, musicTime) : 0, std::memory_order_relaxed);
   runScene(*data_, clock_, *font_);
 }
 

@@ -34,8 +34,6 @@ class ShowReplay {
 
   // False when "demo.xm" did not load: the show then runs silent, as live.
   bool hasMusic() const { return timeline_.loaded; }
-  int32_t hits1() const { return hits1_; }
-  int32_t hits4() const { return hits4_; }
 
   // Stereo samples of show time [from, to), silence where no music plays.
   std::vector<int16_t> audio(double from, double to) const;
@@ -47,6 +45,4 @@ class ShowReplay {
   FrameClock clock_{kReplayClockOrigin};
   TriggerTimeline timeline_;
   std::vector<int16_t> music_;  // interleaved stereo, the module played once
-  int32_t hits1_ = 0;
-  int32_t hits4_ = 0;
 };
