@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench format clean web serve-web test-web
 
 all: build
 
@@ -27,6 +27,20 @@ bench: build
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# The show as a static web page in build-web/ (emscripten; see scripts/build-web).
+web: deps
+	scripts/install-deps web
+	JOBS=$(JOBS) scripts/build-web build-web
+
+serve-web:
+	python3 -m http.server -d build-web
+
+# The page in headless Chromium, against the capture tool's frames.
+test-web:
+	cmake --build $(BUILD) -j $(JOBS) --target pixelfolk-capture
+	cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund
+	cd tests/web && PIXELFOLK_NATIVE_BUILD=$(abspath $(BUILD)) node --test --test-concurrency=1
 
 clean:
 	rm -rf $(BUILD)

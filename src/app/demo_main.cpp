@@ -8,6 +8,7 @@
 #include "app/show_loop.h"
 #include "display/display.h"
 #include "music/music_player.h"
+#include "platform/frame_loop.h"
 #include "platform/platform.h"
 #include "render/font.h"
 #include "render/screen.h"
@@ -21,6 +22,27 @@ const char kTitle[] = "Pixelfolk enjoy dance!";
 const char kMusicFile[] = "demo.xm";
 constexpr int kMusicRate = 44100;
 constexpr int kMusicChannels = 32;
+
+// What one frame of the show needs.
+struct Show {
+  PrecisionTimer* timer;
+  DataController& data;
+  Font& font;
+  FrameClock& clock;
+};
+
+// One pass of the loop; after the last frame the show ends here.
+void showFrame(void* user) {
+  Show& show = *static_cast<Show*>(user);
+  if (runShowPass(
+          show.clock, [&] { return show.timer->seconds(); },
+          [&](const FrameClock& c) { runScene(show.data, c, show.font); }, [] { displayPresent(Screen::pixels); })) {
+    return;
+  }
+  // The show's objects are left to the end of the process, as after Escape.
+  displayClose();
+  platform::exitProcess(0);
+}
 
 }  // namespace
 
@@ -49,11 +71,6 @@ int demoMain() {
   MusicPlayer music;
   music.open(kMusicFile, kMusicModule, kMusicRate, kMusicChannels).play(kMusicModule);
 
-  runShowLoop(
-      clock, [timer] { return timer->seconds(); }, [&](const FrameClock& c) { runScene(*data, c, font); },
-      [] { displayPresent(Screen::pixels); });
-
-  // The show's objects are left to the end of the process, as after Escape.
-  displayClose();
-  platform::exitProcess(0);
+  Show show{timer, *data, font, clock};
+  platform::runFrameLoop(showFrame, &show);
 }

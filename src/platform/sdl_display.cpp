@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/sdl_display_formats.h"
 #include "platform/sdl_display_messages.h"
+#include "platform/sdl_display_window.h"
 
 namespace platform {
 
@@ -35,12 +36,9 @@ class SdlDisplayDevice final : public DisplayDevice {
 
   void registerWindowClass(const char*, DisplayWindowProc procedure) override { windowProc = procedure; }
 
-  // A borderless window of the desktop's size covers the screen also on an X
-  // server without a window manager, where SDL's fullscreen flags alone leave
-  // it at its first size. It stays hidden until the mode is set.
+  // The window stays hidden until the mode is set.
   void createWindow(const char*, const char* title) override {
-    window = SDL_CreateWindow(title, desktop.x, desktop.y, desktop.w, desktop.h,
-                              SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    window = createShowWindow(title, desktop);
     if (window == nullptr) {
       fail("no window: %s", SDL_GetError());
       return;
@@ -60,7 +58,10 @@ class SdlDisplayDevice final : public DisplayDevice {
       return fail("the display shows %u bits per pixel (%s), not %d", format.pixelFormat.bitCount, format.name,
                   bitsPerPixel);
     }
-    if (renderer == nullptr && !createRenderer()) return false;
+    if (renderer == nullptr) {
+      fitShowWindow(window, width, height);
+      if (!createRenderer()) return false;
+    }
     if (SDL_RenderSetLogicalSize(renderer, width, height) != 0)
       return fail("no %dx%d picture: %s", width, height, SDL_GetError());
     modeWidth = width;

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/frame_loop.h"
+
 namespace {
 
 struct Recorder {
@@ -40,4 +42,39 @@ TEST(ShowLoop, FirstPassAlwaysRunsWhateverTheTime) {
   EXPECT_EQ(runOn({5000.0}, 0.0, rec), 1);
   EXPECT_EQ(rec.drawn.size(), 1u);
   EXPECT_EQ(rec.presented.size(), 1u);
+}
+
+// The pass a browser calls once per frame: it answers whether another is due,
+// and the pass that says no has drawn and presented its frame.
+TEST(ShowLoop, EachPassAnswersWhetherAnotherIsDue) {
+  struct Case {
+    double reading;
+    bool anotherDue;
+  };
+  const double start = 50.0;
+  const Case cases[] = {{50.0, true}, {100.0, true}, {146.0, true}, {146.000001, false}, {1e9, false}};
+  for (const Case& c : cases) {
+    FrameClock clock(start);
+    int drawn = 0, presented = 0;
+    const bool due = runShowPass(
+        clock, [&] { return c.reading; }, [&](const FrameClock&) { ++drawn; }, [&] { ++presented; });
+    EXPECT_EQ(due, c.anotherDue) << "reading " << c.reading;
+    EXPECT_EQ(drawn, 1);
+    EXPECT_EQ(presented, 1);
+  }
+}
+
+// A desktop drives the passes back to back until the show leaves the
+// process; here the pass leaves by throwing once it has run five times.
+TEST(ShowLoop, DesktopDriverCallsThePassUntilTheProcessLeaves) {
+  struct Left {};
+  int calls = 0;
+  EXPECT_THROW(platform::runFrameLoop(
+                   [](void* user) {
+                     int& n = *static_cast<int*>(user);
+                     if (++n == 5) throw Left{};
+                   },
+                   &calls),
+               Left);
+  EXPECT_EQ(calls, 5);
 }

@@ -1,0 +1,335 @@
+// The show's web page (build-web/) in Debian's Chromium, headless, served by
+// `python3 -m http.server` on 127.0.0.1 as `make serve-web` does. What the page
+// shows is checked against the capture tool's frames for the same show times.
+//
+// Environment: PIXELFOLK_WEB_DIR (default build-web), PIXELFOLK_NATIVE_BUILD
+// (default build: its pixelfolk-capture and show/), CHROMIUM (default
+// /usr/bin/chromium), PIXELFOLK_WEB_SHOTS (a folder to keep the screenshots in).
+import { after, before, test } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync, spawn } from "node:child_process";
+import fs from "node:fs";
+import net from "node:net";
+import os from "node:os";
+import path from "node:path";
+import { fileURLToPath } from "node:url";
+
+import puppeteer from "puppeteer-core";
+import { PNG } from "pngjs";
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, "../..");
+const site = path.resolve(process.env.PIXELFOLK_WEB_DIR || path.join(root, "build-web"));
+const nativeBuild = path.resolve(process.env.PIXELFOLK_NATIVE_BUILD || path.join(root, "build"));
+const chromium = process.env.CHROMIUM || "/usr/bin/chromium";
+
+// Show times of the two screenshots: the opening, and the title scene (40.3 s
+// to 55.7 s of music) once its lines are typed.
+const OPENING_TIME = 5;
+const TITLE_TIME = 50;
+
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), "pixelfolk-web-test-"));
+const shotsDir = process.env.PIXELFOLK_WEB_SHOTS ? path.resolve(process.env.PIXELFOLK_WEB_SHOTS) : scratch;
+let server;
+let baseUrl;
+let browser;
+
+function sleep(ms) {
+  return new Promise((resolve) => setTimeout(resolve, ms));
+}
+
+function freePort() {
+  return new Promise((resolve, reject) => {
+    const probe = net.createServer();
+    probe.once("error", reject);
+    probe.listen(0, "127.0.0.1", () => {
+      const { port } = probe.address();
+      probe.close(() => resolve(port));
+    });
+  });
+}
+
+async function waitForServer(url, deadlineMs) {
+  const end = Date.now() + deadlineMs;
+  for (;;) {
+    try {
+      const response = await fetch(url);
+      if (response.ok) return;
+    } catch {
+      // not listening yet
+    }
+    if (Date.now() > end) throw new Error(`no answer from ${url}`);
+    await sleep(100);
+  }
+}
+
+// Polls fn in the page until it returns something truthy.
+async function waitInPage(page, fn, arg, timeoutMs, what) {
+  try {
+    return await page.waitForFunction(fn, { timeout: timeoutMs, polling: 100 }, arg);
+  } catch (e) {
+    throw new Error(`timed out waiting for ${what}: ${e.message}`);
+  }
+}
+
+function readPng(file) {
+  return PNG.sync.read(fs.readFileSync(file));
+}
+
+// The canvas area of a page screenshot, resampled to the show's 640x480.
+async function shootCanvas(page, name) {
+  const box = await page.evaluate(() => {
+    const r = document.getElementById("canvas").getBoundingClientRect();
+    return { x: r.x, y: r.y, width: r.width, height: r.height };
+  });
+  const file = path.join(shotsDir, `${name}.png`);
+  await page.screenshot({ path: file });
+  const shot = readPng(file);
+  const out = new PNG({ width: 640, height: 480 });
+  for (let y = 0; y < 480; ++y) {
+    const sy = Math.min(shot.height - 1, Math.floor(box.y + ((y + 0.5) * box.height) / 480));
+    for (let x = 0; x < 640; ++x) {
+      const sx = Math.min(shot.width - 1, Math.floor(box.x + ((x + 0.5) * box.width) / 640));
+      const s = (sy * shot.width + sx) * 4;
+      const d = (y * 640 + x) * 4;
+      for (let c = 0; c < 4; ++c) out.data[d + c] = shot.data[s + c];
+    }
+  }
+  fs.writeFileSync(path.join(shotsDir, `${name}-640x480.png`), PNG.sync.write(out));
+  return out;
+}
+
+// Mean colour of each 16x16 block: timing differences of a few frames move
+// sprites by a few pixels, which this forgives, while a different scene
+// changes most blocks.
+function blockMeans(image, block = 16) {
+  const cols = image.width / block;
+  const rows = image.height / block;
+  const means = new Float64Array(cols * rows * 3);
+  for (let y = 0; y < image.height; ++y) {
+    for (let x = 0; x < image.width; ++x) {
+      const s = (y * image.width + x) * 4;
+      const b = (Math.floor(y / block) * cols + Math.floor(x / block)) * 3;
+      for (let c = 0; c < 3; ++c) means[b + c] += image.data[s + c] / (block * block);
+    }
+  }
+  return means;
+}
+
+function distance(a, b) {
+  const ma = blockMeans(a);
+  const mb = blockMeans(b);
+  let sum = 0;
+  for (let i = 0; i < ma.length; ++i) sum += Math.abs(ma[i] - mb[i]);
+  return sum / ma.length;
+}
+
+// Rows holding the title's red text: pure red pixels, many to a row.
+function redRows(image) {
+  const rows = [];
+  for (let y = 0; y < image.height; ++y) {
+    let count = 0;
+    for (let x = 0; x < image.width; ++x) {
+      const s = (y * image.width + x) * 4;
+      const [r, g, b] = [image.data[s], image.data[s + 1], image.data[s + 2]];
+      if (r > 180 && g < 70 && b < 70) ++count;
+    }
+    if (count >= 40) rows.push({ y, count });
+  }
+  return rows;
+}
+
+function captureFrame(seconds) {
+  const file = path.join(scratch, `capture-${seconds}.png`);
+  execFileSync(path.join(nativeBuild, "pixelfolk-capture"),
+    ["-C", path.join(nativeBuild, "show"), "--frame-at", String(seconds), "--png", file], { stdio: "inherit" });
+  return readPng(file);
+}
+
+// A fresh page that records console errors, page errors and every
+// AudioContext the page makes.
+async function openPage() {
+  const page = await browser.newPage();
+  const errors = [];
+  page.on("console", (message) => {
+    if (message.type() === "error") errors.push(message.text());
+  });
+  page.on("pageerror", (error) => errors.push(String(error)));
+  await page.evaluateOnNewDocument(() => {
+    const Original = window.AudioContext;
+    window.__contexts = [];
+    window.AudioContext = class extends Original {
+      constructor(...args) {
+        super(...args);
+        window.__contexts.push(this);
+      }
+    };
+  });
+  return { page, errors };
+}
+
+async function openReadyPage() {
+  const opened = await openPage();
+  await opened.page.goto(`${baseUrl}/index.html`, { waitUntil: "load" });
+  await waitInPage(opened.page, () => window.pixelfolkPage && window.pixelfolkPage.state === "ready", null, 120000,
+    "the page to be ready");
+  return opened;
+}
+
+// Show time as the page counts it: since the click's main returned.
+function showTime(page) {
+  return page.evaluate(() => (performance.now() - window.pixelfolkPage.showStartedAt) / 1000);
+}
+
+async function waitForShowTime(page, seconds) {
+  const now = await showTime(page);
+  if (now < seconds) await sleep((seconds - now) * 1000);
+}
+
+function visible(page, selector) {
+  return page.$eval(selector, (element) => !element.hidden && element.getBoundingClientRect().height > 0);
+}
+
+before(async () => {
+  for (const file of ["index.html", "pixelfolk.js", "pixelfolk.wasm", "pixelfolk.data"]) {
+    assert.ok(fs.existsSync(path.join(site, file)), `${site}/${file} is missing: run make web`);
+  }
+  const port = await freePort();
+  server = spawn("/usr/bin/python3", ["-m", "http.server", "--bind", "127.0.0.1", "--directory", site, String(port)],
+    { stdio: ["ignore", "ignore", "ignore"] });
+  baseUrl = `http://127.0.0.1:${port}`;
+  await waitForServer(`${baseUrl}/index.html`, 15000);
+
+  browser = await puppeteer.launch({
+    executablePath: chromium,
+    headless: true,
+    userDataDir: fs.mkdtempSync(path.join(scratch, "profile-")),
+    defaultViewport: { width: 1280, height: 960 },
+    args: [
+      "--no-sandbox",
+      "--disable-gpu",
+      "--disable-quic",
+      "--no-first-run",
+      "--disable-background-networking",
+      "--disable-component-update",
+      "--disable-sync",
+      "--autoplay-policy=no-user-gesture-required",
+      "--window-size=1280,960",
+    ],
+  });
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  if (server) server.kill();
+  if (!process.env.PIXELFOLK_WEB_SHOTS) fs.rmSync(scratch, { recursive: true, force: true });
+});
+
+test("the click starts the show with its music; Escape ends it with the end card", async () => {
+  const { page, errors } = await openReadyPage();
+  assert.ok(await visible(page, "#start"), "the start card shows");
+  assert.match(await page.$eval("#start", (e) => e.textContent), /Pixelfolk enjoy dance!/);
+
+  await page.click("#start");
+  await waitInPage(page, () => window.pixelfolkPage.showStartedAt !== null, null, 30000, "the show to start");
+  assert.equal(await page.evaluate(() => window.pixelfolkPage.state), "playing");
+  assert.equal(await visible(page, "#start"), false, "the start card is gone");
+
+  await waitForShowTime(page, OPENING_TIME);
+  const opening = await shootCanvas(page, "browser-opening");
+  const audio = await page.evaluate(() => window.__contexts.map((c) => c.state));
+  assert.deepEqual(audio, ["running"], "one AudioContext, running");
+
+  await waitForShowTime(page, TITLE_TIME);
+  const title = await shootCanvas(page, "browser-title");
+
+  const referenceOpening = captureFrame(OPENING_TIME);
+  const referenceTitle = captureFrame(TITLE_TIME);
+  const d = {
+    openingToOpening: distance(opening, referenceOpening),
+    openingToTitle: distance(opening, referenceTitle),
+    titleToTitle: distance(title, referenceTitle),
+    titleToOpening: distance(title, referenceOpening),
+  };
+  console.log("block distances", d);
+  assert.ok(d.openingToOpening < d.openingToTitle / 2, `the opening looks like the opening: ${JSON.stringify(d)}`);
+  assert.ok(d.titleToTitle < d.titleToOpening / 2, `the title looks like the title: ${JSON.stringify(d)}`);
+  assert.ok(d.openingToOpening < 30 && d.titleToTitle < 30, `close to the captured frames: ${JSON.stringify(d)}`);
+
+  const expectedRed = redRows(referenceTitle);
+  const foundRed = redRows(title);
+  assert.ok(expectedRed.length > 0, "the captured title has its red line");
+  assert.ok(foundRed.length > 0, "the page's title has a red line");
+  const middle = (rows) => (rows[0].y + rows[rows.length - 1].y) / 2;
+  assert.ok(Math.abs(middle(foundRed) - middle(expectedRed)) <= 3,
+    `the red line sits where the capture has it: rows ${foundRed[0].y}-${foundRed.at(-1).y}, ` +
+    `expected ${expectedRed[0].y}-${expectedRed.at(-1).y}`);
+  const total = (rows) => rows.reduce((sum, row) => sum + row.count, 0);
+  assert.ok(total(foundRed) > 0.6 * total(expectedRed), "the red line is typed out");
+  assert.ok(redRows(opening).length < expectedRed.length / 2 || redRows(opening).length === 0 ||
+    Math.abs(middle(redRows(opening)) - middle(expectedRed)) > 3, "the opening has no title line");
+
+  await page.keyboard.press("Escape");
+  await waitInPage(page, () => window.pixelfolkPage.state === "ended", null, 15000, "the show to end");
+  await waitInPage(page, () => !document.getElementById("end").hidden, null, 5000, "the end card");
+  assert.match(await page.$eval("#end", (e) => e.textContent), /watch again/);
+  assert.equal(await page.evaluate(() => document.fullscreenElement), null, "not in full screen");
+  assert.equal(await visible(page, "#error"), false, "no error panel");
+  assert.deepEqual(await page.evaluate(() => window.__contexts.map((c) => c.state)), ["closed"], "the sound stopped");
+  assert.deepEqual(errors, [], "no errors in the console");
+  await page.close();
+});
+
+test("without the click the start card stays and nothing plays", async () => {
+  const { page, errors } = await openReadyPage();
+  await sleep(3000);
+  assert.ok(await visible(page, "#start"), "the start card still shows");
+  assert.equal(await page.evaluate(() => window.pixelfolkPage.state), "ready");
+  assert.equal(await page.evaluate(() => window.pixelfolkPage.showStartedAt), null, "the show has not started");
+  assert.equal(await page.evaluate(() => window.__contexts.length), 0, "no AudioContext was made");
+  assert.deepEqual(errors, [], "no errors in the console");
+  await page.close();
+});
+
+// A resource list the show cannot read: its message box must become the
+// page's error panel, with the same text as the console line, and the end
+// card must follow without any sound having started.
+test("a message box becomes the error panel and a console line", async () => {
+  const script = fs.readFileSync(path.join(site, "pixelfolk.js"), "utf8");
+  const entry = script.match(/"filename":\s*"\/resinfo\.rli",\s*"start":\s*(\d+),\s*"end":\s*(\d+)/);
+  assert.ok(entry, "pixelfolk.js names where resinfo.rli lies in pixelfolk.data");
+  const start = Number(entry[1]);
+  const data = fs.readFileSync(path.join(site, "pixelfolk.data"));
+  const lines = data.subarray(start, Number(entry[2])).toString("latin1").split("\n");
+  // The first resource line ("name type"): its type becomes 7.
+  const index = lines.findIndex((line) => /^[a-z]\w* \d/.test(line));
+  assert.ok(index >= 0, "resinfo.rli has a resource line");
+  const lineNumber = index + 1;
+  const offset = lines.slice(0, index).reduce((sum, line) => sum + line.length + 1, 0);
+  const broken = Buffer.from(data);
+  broken[start + offset + lines[index].indexOf(" ") + 1] = "7".charCodeAt(0);
+  const expected = `Syntax error in resourcetype field at line ${lineNumber} in file resinfo.rli. 7 found, expected 1 or 2`;
+
+  const { page, errors } = await openPage();
+  await page.setRequestInterception(true);
+  page.on("request", (request) => {
+    if (request.url().endsWith("/pixelfolk.data")) {
+      request.respond({ status: 200, contentType: "application/octet-stream", body: broken });
+    } else {
+      request.continue();
+    }
+  });
+  await page.goto(`${baseUrl}/index.html`, { waitUntil: "load" });
+  await waitInPage(page, () => window.pixelfolkPage && window.pixelfolkPage.state === "ready", null, 120000,
+    "the page to be ready");
+  await page.click("#start");
+  await waitInPage(page, () => !document.getElementById("error").hidden, null, 30000, "the error panel");
+
+  const panel = await page.$eval("#error", (e) => e.innerText);
+  assert.match(panel, /Error/);
+  assert.ok(panel.includes(expected), `the panel says what the message box would: ${panel}`);
+  assert.ok(errors.includes(`Error: ${expected}`), `the same text in the console: ${JSON.stringify(errors)}`);
+  await waitInPage(page, () => !document.getElementById("end").hidden, null, 5000, "the end card");
+  assert.equal(await page.evaluate(() => window.__contexts.length), 0, "no sound started");
+  await page.close();
+});
