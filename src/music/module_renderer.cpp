@@ -61,7 +61,14 @@ bool ModuleRenderer::loadFile(const char* path, int rate) {
   // libxmp reports a read error only as a system error; ask errno why.
   errno = 0;
   const int result = xmp_load_module_from_file(context_, file, static_cast<long>(size));
+  // libxmp takes a read error for the end of the file, and would play what it got.
+  const bool readFailed = std::ferror(file) != 0;
   std::fclose(file);
+  if (readFailed) {
+    if (result == 0) xmp_release_module(context_);
+    setFailure("cannot be read");
+    return false;
+  }
   return start(result, rate);
 }
 

@@ -122,6 +122,8 @@ void Picture::load(const char* path, int32_t index) {
   {
     DecoderSession session(file);
     result = decode(session.decoder, session.errors, *decoded, rows);
+    // The decoder takes a read error for the end of the file; it is no picture.
+    if (std::ferror(session.file) != 0) result = Decoded::refused;
     if (result == Decoded::fatal) {
       // The library's own text, now with the file it is about; the process
       // ends with code 1 as the library's own exit would have.

@@ -274,6 +274,12 @@ TEST(ModuleRendererLoad, FailuresSayWhyAndLeaveNothingLoaded) {
   EXPECT_FALSE(renderer.loadFile("no such module.xm", kRate));
   EXPECT_STREQ(renderer.failure(), "No such file or directory");
   EXPECT_FALSE(renderer.loaded());
+  EXPECT_FALSE(renderer.loadFile("/tmp", kRate));
+  EXPECT_STREQ(renderer.failure(), "Is a directory");
+  EXPECT_FALSE(renderer.loadFile("/dev/zero", kRate));
+  EXPECT_STREQ(renderer.failure(), "not a regular file");
+  EXPECT_FALSE(renderer.loadFile("/proc/self/mem", kRate));
+  EXPECT_STREQ(renderer.failure(), "cannot be read");
 
   const std::vector<uint8_t> garbage(4000, 0x5A);
   EXPECT_FALSE(renderer.loadMemory(garbage.data(), garbage.size(), kRate));

@@ -155,11 +155,12 @@ TEST(Picture, HeadersClaimingTooManyPixelsAreRefusedBeforeDecoding) {
   }
 }
 
-TEST(Picture, OnlyRegularFilesAreRead) {
+TEST(Picture, OnlyRegularFilesThatCanBeReadAreLoaded) {
   testfiles::ScratchDir scratch;
   std::filesystem::create_directories("folder.jpg");
   ASSERT_EQ(mkfifo("fifo.jpg", 0600), 0);
-  for (const char* path : {"folder.jpg", "fifo.jpg", "/dev/zero"}) {
+  // /proc/self/mem is a regular file whose first read fails.
+  for (const char* path : {"folder.jpg", "fifo.jpg", "/dev/zero", "/proc/self/mem"}) {
     testing::internal::CaptureStderr();
     Picture picture(path, 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: Couldn't load the image " + std::string(path) + ".\n");
