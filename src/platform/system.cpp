@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
