@@ -368,7 +368,9 @@ class BadInputCatalogue : public testing::TestWithParam<BadInput> {
  protected:
   void SetUp() override {
     previous_ = fs::current_path();
-    folder_ = fs::temp_directory_path() / ("pixelfolk-catalogue-" + testNameOf({GetParam(), 0}));
+    // The process id keeps runs from other build folders out of each other's way.
+    folder_ = fs::temp_directory_path() /
+              ("pixelfolk-catalogue-" + std::to_string(getpid()) + "-" + testNameOf({GetParam(), 0}));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     fs::current_path(folder_);
