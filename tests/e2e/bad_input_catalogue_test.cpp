@@ -234,6 +234,15 @@ const std::vector<BadInput>& catalogue() {
        kEnds,
        1,
        {kSkyNotLoaded, kLineOneNotLoaded}},
+      {"A listed picture cannot be read",
+       [] {
+         listNamingSky();
+         fs::create_directories("data/jpgs");
+         fs::create_symlink("/proc/self/mem", "data/jpgs/sky.jpg");
+       },
+       kEnds,
+       1,
+       {kSkyNotLoaded, kLineOneNotLoaded}},
       {"A picture header claims 65378 x 63199 pixels",
        [] {
          listNamingSky();
@@ -310,6 +319,14 @@ const std::vector<BadInput>& catalogue() {
        kRunning,
        0,
        {"Music file \"demo.xm\" not loaded: not a regular file"}},
+      {"The music file cannot be read",
+       [] {
+         linkShowMedia();
+         fs::create_symlink("/proc/self/mem", "demo.xm");
+       },
+       kRunning,
+       0,
+       {"Music file \"demo.xm\" not loaded: cannot be read"}},
       {"The music file is not a module",
        [] {
          linkShowMedia();
