@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench fuzz format clean
 
 all: build
 
@@ -24,6 +24,12 @@ test: build
 
 bench: build
 	scripts/run-benchmarks $(BUILD)
+
+# libFuzzer harnesses (clang, ASan + UBSan) in build-fuzz/, each for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz:
+	scripts/install-deps fuzz
+	JOBS=$(JOBS) scripts/run-fuzzers $(FUZZ_SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -112,12 +112,13 @@ class SdlDisplayDevice final : public DisplayDevice {
 
   void sleep(int32_t milliseconds) override { sleepMilliseconds(milliseconds); }
 
+  // Stays marked lost until a texture is made again, so that a failed
+  // rebuild is retried on the next frame instead of leaving the screen dark.
   void restorePrimary() override {
     if (!texturesLost || renderer == nullptr) return;
-    texturesLost = false;
     if (texture != nullptr) SDL_DestroyTexture(texture);
     texture = nullptr;
-    createTexture();
+    texturesLost = !createTexture();
   }
 
   bool lockBackBuffer(LockedSurface* surface) override {

@@ -1,6 +1,10 @@
 #include <SDL.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +19,7 @@ constexpr int kMaxExitHooks = 8;
 void (*exitHooks[kMaxExitHooks])();
 int exitHookCount = 0;
 bool messagesOffScreen = false;
+void (*exitInterceptor)(int) = nullptr;
 
 bool driverIsHeadless(const char* driver) {
   return driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
@@ -75,7 +80,33 @@ void exitProcess(int code) {
   while (exitHookCount > 0) exitHooks[--exitHookCount]();
   std::fflush(stdout);
   std::fflush(stderr);
+  if (exitInterceptor != nullptr) exitInterceptor(code);
   std::exit(code);
+}
+
+void interceptExit(void (*instead)(int code)) { exitInterceptor = instead; }
+
+FILE* openRegularFile(const char* path, const char* mode, int64_t* size) {
+  if (path == nullptr || mode == nullptr) return nullptr;
+  // Non-blocking, so that opening a FIFO without a writer returns at once;
+  // the flag is dropped again before a regular file is read.
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat status {};
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(fd);
+    errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+    return nullptr;
+  }
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  FILE* file = fdopen(fd, mode);
+  if (file == nullptr) {
+    close(fd);
+    return nullptr;
+  }
+  if (size != nullptr) *size = static_cast<int64_t>(status.st_size);
+  return file;
 }
 
 }  // namespace platform

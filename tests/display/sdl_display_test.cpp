@@ -131,6 +131,51 @@ TEST(SdlDisplay, PresentingGoesOnAfterARendererReset) {
   displayClose();
 }
 
+// SDL's allocator, made to refuse large blocks on demand: the software
+// renderer's texture pixels are the only block of a frame's size.
+SDL_malloc_func sdlMalloc = nullptr;
+SDL_calloc_func sdlCalloc = nullptr;
+SDL_realloc_func sdlRealloc = nullptr;
+SDL_free_func sdlFree = nullptr;
+std::atomic<bool> refuseLargeBlocks{false};
+constexpr size_t kLargeBlock = 100000;
+
+void* refusingMalloc(size_t size) { return refuseLargeBlocks && size >= kLargeBlock ? nullptr : sdlMalloc(size); }
+void* refusingCalloc(size_t count, size_t size) {
+  return refuseLargeBlocks && count * size >= kLargeBlock ? nullptr : sdlCalloc(count, size);
+}
+void* refusingRealloc(void* block, size_t size) {
+  return refuseLargeBlocks && size >= kLargeBlock ? nullptr : sdlRealloc(block, size);
+}
+
+// A reset whose texture cannot be made again at once: the frames meanwhile
+// are not shown, and the next frame after memory returns rebuilds it.
+TEST(SdlDisplay, AFailedRebuildAfterARendererResetIsTriedAgain) {
+  SDL_GetMemoryFunctions(&sdlMalloc, &sdlCalloc, &sdlRealloc, &sdlFree);
+  ASSERT_EQ(SDL_SetMemoryFunctions(refusingMalloc, refusingCalloc, refusingRealloc, sdlFree), 0);
+  useSoftwareRendering("24Bgr888");
+  ASSERT_EQ(displayOpen(kTitle, kWidth, kHeight), 1) << displayFailureReason();
+  std::vector<uint32_t> framebuffer(kWidth * kHeight, 0x00102030);
+  EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+
+  SDL_Event reset{};
+  reset.type = SDL_RENDER_DEVICE_RESET;
+  SDL_PushEvent(&reset);
+  refuseLargeBlocks = true;
+  EXPECT_EQ(displayPresent(framebuffer.data()), 0) << "no texture, nothing presented";
+  EXPECT_EQ(displayPresent(framebuffer.data()), 0);
+  refuseLargeBlocks = false;
+
+  framebuffer.assign(framebuffer.size(), 0x00A0B0C0);
+  EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+  platform::DisplayReadBack picture;
+  ASSERT_TRUE(platform::readBackSdlDisplay(&picture));
+  EXPECT_EQ(std::vector<uint8_t>(picture.pixels.begin(), picture.pixels.begin() + 3),
+            (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));
+  displayClose();
+  SDL_SetMemoryFunctions(sdlMalloc, sdlCalloc, sdlRealloc, sdlFree);
+}
+
 std::atomic<bool> audioRunning{false};
 std::thread* audioThread = nullptr;
 
