@@ -1,9 +1,11 @@
-# Thin wrapper over CMake: `make run` shows the demo, `make test` runs the tests.
+# Thin wrapper over CMake: `make run` shows the demo, `make test` runs the tests,
+# `make package` writes the Debian package.
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+PACKAGE_BUILD ?= build-package
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench package format clean
 
 all: build
 
@@ -24,6 +26,10 @@ test: build
 
 bench: build
 	scripts/run-benchmarks $(BUILD)
+
+# pixelfolk_<version>_<arch>.deb in $(PACKAGE_BUILD)/, built with Debian's flags.
+package:
+	scripts/build-package $(PACKAGE_BUILD) $(JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

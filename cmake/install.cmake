@@ -12,6 +12,7 @@ set(PIXELFOLK_RELEASE_DATE 2026-12-07)
 set(PIXELFOLK_CHANGELOG_DATE "Mon, 07 Dec 2026 12:00:00 +0000")
 
 set(pixelfolk_packaging ${CMAKE_BINARY_DIR}/packaging)
+file(MAKE_DIRECTORY ${pixelfolk_packaging}/games)
 configure_file(packaging/desktop.in ${pixelfolk_packaging}/${PIXELFOLK_APP_ID}.desktop @ONLY)
 configure_file(packaging/metainfo.xml.in ${pixelfolk_packaging}/${PIXELFOLK_APP_ID}.metainfo.xml @ONLY)
 configure_file(packaging/pixelfolk.6.in ${pixelfolk_packaging}/pixelfolk.6 @ONLY)
@@ -38,6 +39,10 @@ endforeach()
 add_custom_target(install_pages ALL DEPENDS ${pixelfolk_gzipped})
 
 install(TARGETS pixelfolk pixelfolk-capture RUNTIME DESTINATION bin)
+# Debian keeps games in /usr/games and looks for them there; the link
+# resolves to bin/, beside which the media are found.
+file(CREATE_LINK ../bin/pixelfolk ${pixelfolk_packaging}/games/pixelfolk SYMBOLIC)
+install(FILES ${pixelfolk_packaging}/games/pixelfolk DESTINATION games)
 
 install(FILES ${PIXELFOLK_SHOW_DIR}/resinfo.rli ${PIXELFOLK_SHOW_DIR}/demo.xm DESTINATION share/pixelfolk)
 install(DIRECTORY ${PIXELFOLK_SHOW_DIR}/data DESTINATION share/pixelfolk)

@@ -18,9 +18,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PIXELFOLK_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
-# The first line is the summary above; the rest is the long description.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Pixelfolk enjoy dance! is a 96-second audiovisual demo: pictures, masked
+# CPack puts the summary above on the first line; this is the long description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Pixelfolk enjoy dance! is a 96-second audiovisual demo: pictures, masked
 sprites, a scrolling background, animations and typed-out text at 640x480,
 drawn in software and timed to its own tracker module, whose notes drive
 every scene change. It starts, plays and ends by itself, full screen or in
