@@ -54,9 +54,21 @@ refused "window too small" "pixelfolk: --window takes WIDTHxHEIGHT, each from 32
 # With --mute the silent output is the first choice: a sound driver that
 # cannot start is never tried, so there is no complaint about it, and the
 # show runs on until interrupted.
+# SDL catches SIGINT once the display is open, and the music starts right
+# after that: from then on an interrupt is a quit request.
+catches_interrupt() {
+  local mask
+  mask=$(awk '/^SigCgt:/ { print $2 }' "/proc/$1/status" 2>/dev/null)
+  [ -n "$mask" ] && (((16#$mask >> 1) & 1))
+}
 SDL_AUDIODRIVER=no-such-driver "$show" --mute >"$scratch/out" 2>"$scratch/err" &
 pid=$!
-sleep 4
+for _ in $(seq 600); do
+  catches_interrupt "$pid" && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+sleep 2
 if kill -0 "$pid" 2>/dev/null; then
   kill -INT "$pid"
   wait "$pid"

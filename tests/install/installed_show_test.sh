@@ -2,7 +2,8 @@
 # Run on a 640x480 X server: `cmake --install` into a scratch prefix, then the
 # installed show started from / (it finds its media beside itself and shows
 # the opening), from a folder with a resource list of its own (that list
-# wins), and a copy with no media anywhere (the message names every place).
+# wins), and a copy with no media anywhere (the message names every place);
+# the installed capture tool finds its show by the same rule.
 #
 #   installed_show_test.sh BUILD_DIR SCENE_CHECK SHOT_DIR
 set -uo pipefail
@@ -94,6 +95,25 @@ if [ "$code" -eq 1 ] && grep -qxF "$want" "$scratch/err"; then
   echo "ok   no media anywhere: exit code 1, every place named"
 else
   fail "no media: exit code $code, stderr:"; sed 's/^/     /' "$scratch/err" >&2
+fi
+
+# The installed capture tool finds the same show without -C, and a bare copy
+# of it says where it looked.
+(cd / && exec "$prefix/bin/pixelfolk-capture" -q --frame-at 6 --png "$shots/captured-opening.png") 2>"$scratch/err"
+code=$?
+if [ "$code" -eq 0 ] && "$check" opening "$shots/captured-opening.png"; then
+  echo "ok   the installed capture tool renders the opening from / without -C"
+else
+  fail "installed capture: exit code $code, stderr:"; sed 's/^/     /' "$scratch/err" >&2
+fi
+cp "$prefix/bin/pixelfolk-capture" "$scratch/bare/bin/"
+(cd / && exec "$scratch/bare/bin/pixelfolk-capture" -q --frame-at 6 --png "$scratch/never.png") 2>"$scratch/err"
+code=$?
+if [ "$code" -ne 0 ] && grep -qF "Couldn't find resinfo.rli in / or $scratch/bare/share/pixelfolk. Name the show's folder with -C." "$scratch/err" &&
+  [ ! -e "$scratch/never.png" ]; then
+  echo "ok   a capture tool without a show names every place it looked (exit code $code)"
+else
+  fail "bare capture: exit code $code, stderr:"; sed 's/^/     /' "$scratch/err" >&2
 fi
 
 [ "$failures" -eq 0 ]
