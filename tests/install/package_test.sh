@@ -23,7 +23,8 @@ fail() { echo "FAIL $*" >&2; failures=$((failures + 1)); }
 
 # 1. The package holds exactly the installed files, stripped as CPack does.
 DESTDIR=$scratch/stage cmake --install "$build" --prefix /usr --strip >/dev/null || fail "cmake --install failed"
-(cd "$scratch/stage" && find . ! -type d | sed 's|^\./|/|' | LC_ALL=C sort) >"$scratch/installed.txt"
+(cd "$scratch/stage" && find . ! -type d \( -type l -printf '%p -> %l\n' -o -printf '%p\n' \) | sed 's|^\./|/|' |
+  LC_ALL=C sort) >"$scratch/installed.txt"
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); sub(/^\./, ""); print }' |
   LC_ALL=C sort >"$scratch/packaged.txt"
 if diff -u "$scratch/installed.txt" "$scratch/packaged.txt" >"$scratch/layout.diff"; then
@@ -38,6 +39,8 @@ for file in /usr/bin/pixelfolk /usr/bin/pixelfolk-capture /usr/share/pixelfolk/r
   /usr/share/doc/pixelfolk/copyright; do
   grep -qxF "$file" "$scratch/packaged.txt" || fail "the package lacks $file"
 done
+grep -qxF "/usr/games/pixelfolk -> ../bin/pixelfolk" "$scratch/packaged.txt" || fail "no link from /usr/games"
+grep -qvE '^/usr/' "$scratch/packaged.txt" && fail "files outside /usr: $(grep -vE '^/usr/' "$scratch/packaged.txt")"
 
 # 2. The control fields: computed dependencies, maintainer, section.
 control=$(dpkg-deb -f "$deb")
