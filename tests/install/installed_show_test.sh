@@ -88,7 +88,8 @@ fi
 
 # The executable alone in another prefix finds nothing and says where it looked.
 mkdir -p "$scratch/bare/bin" && cp "$prefix/bin/pixelfolk" "$scratch/bare/bin/"
-(cd / && exec "$scratch/bare/bin/pixelfolk") >/dev/null 2>"$scratch/err"
+# Headless, so that the message goes to standard error only and no box waits.
+(cd / && SDL_VIDEODRIVER=offscreen exec "$scratch/bare/bin/pixelfolk") >/dev/null 2>"$scratch/err"
 code=$?
 want="Error: Couldn't find resinfo.rli in / or $scratch/bare/share/pixelfolk."
 if [ "$code" -eq 1 ] && grep -qxF "$want" "$scratch/err"; then
