@@ -1,9 +1,11 @@
-# Thin wrapper over CMake: `make run` shows the demo, `make test` runs the tests.
+# Thin wrapper over CMake: `make run` shows the demo, `make test` runs the tests,
+# `make package` writes the Debian package.
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+PACKAGE_BUILD ?= build-package
 
-.PHONY: all deps configure build run test bench fuzz format clean
+.PHONY: all deps configure build run test bench fuzz format clean package
 
 all: build
 
@@ -30,6 +32,10 @@ FUZZ_SECONDS ?= 60
 fuzz:
 	scripts/install-deps fuzz
 	JOBS=$(JOBS) scripts/run-fuzzers $(FUZZ_SECONDS)
+
+# pixelfolk_<version>_<arch>.deb in $(PACKAGE_BUILD)/, built with Debian's flags.
+package:
+	scripts/build-package $(PACKAGE_BUILD) $(JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

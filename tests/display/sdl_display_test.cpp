@@ -96,6 +96,35 @@ TEST(SdlDisplay, EachFormatShowsTheFramebufferReducedByItsRule) {
   }
 }
 
+// A window of any size shows the whole 4:3 picture, as large as fits, in the
+// middle; the next open without a request is full screen again.
+TEST(SdlDisplay, AWindowShowsThePictureScaledWithItsAspect) {
+  const std::vector<uint32_t> framebuffer = knownFramebuffer();
+  const struct {
+    int32_t windowWidth, windowHeight, pictureWidth, pictureHeight;
+  } cases[] = {{800, 600, 800, 600}, {640, 480, 640, 480}, {1000, 600, 800, 600}, {400, 900, 400, 300}};
+  for (const auto& c : cases) {
+    useSoftwareRendering("32Rgb888");
+    displayUseWindow(c.windowWidth, c.windowHeight);
+    ASSERT_EQ(displayOpen(kTitle, kWidth, kHeight), 1) << displayFailureReason();
+    EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+    // The display's window is the only one open.
+    SDL_Window* window = nullptr;
+    for (uint32_t id = 1; window == nullptr && id < 1000; ++id) window = SDL_GetWindowFromID(id);
+    ASSERT_NE(window, nullptr);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    EXPECT_EQ(width, c.windowWidth);
+    EXPECT_EQ(height, c.windowHeight);
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    platform::DisplayReadBack picture;
+    ASSERT_TRUE(platform::readBackSdlDisplay(&picture)) << SDL_GetError();
+    EXPECT_EQ(picture.width, c.pictureWidth) << c.windowWidth << "x" << c.windowHeight;
+    EXPECT_EQ(picture.height, c.pictureHeight) << c.windowWidth << "x" << c.windowHeight;
+    displayClose();
+  }
+}
+
 TEST(SdlDisplay, AnUnknownForcedFormatFailsToOpenWithAReason) {
   useSoftwareRendering("12Rgb444");
   EXPECT_EQ(displayOpen(kTitle, kWidth, kHeight), 0);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/media_location.h"
+
 namespace {
 
 bool parseSeconds(const std::string& text, double* out) {
@@ -59,13 +61,15 @@ const char* captureUsage() {
          "  --load-delay SECONDS  show time that passes before the music starts (default 0)\n"
          "\n"
          "Other:\n"
-         "  -C, --show-dir DIR    the show directory with resinfo.rli, data/ and demo.xm (default .)\n"
+         "  -C, --show-dir DIR    the show directory with resinfo.rli, data/ and demo.xm (default: .\n"
+         "                        when it holds resinfo.rli, else the installed or built show)\n"
          "  -q, --quiet           no progress line\n"
          "  -h, --help            this text\n";
 }
 
 std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>& args, std::string* error) {
   CaptureOptions o;
+  bool showDirGiven = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string* out) {
@@ -91,6 +95,7 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
       o.quiet = true;
     } else if (a == "-C" || a == "--show-dir") {
       if (!value(&o.showDir)) return std::nullopt;
+      showDirGiven = true;
     } else if (a == "--frames") {
       if (!value(&o.framesDir)) return std::nullopt;
     } else if (a == "--video") {
@@ -133,6 +138,15 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
   if (o.to && *o.to < o.from) {
     *error = "--to lies before --from";
     return std::nullopt;
+  }
+  // The show's own rule for finding its media.
+  if (!showDirGiven) {
+    const MediaChoice media = locateShowMedia();
+    if (!media.found) {
+      *error = mediaNotFoundMessage(media) + " Name the show's folder with -C.";
+      return std::nullopt;
+    }
+    if (!media.workingDirectory) o.showDir = media.folder;
   }
   return o;
 }
