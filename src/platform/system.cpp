@@ -1,5 +1,6 @@
 #include <SDL.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,8 @@ bool hasEnvironment(const char* name) {
 }  // namespace
 
 void keepMessagesOffScreen() { messagesOffScreen = true; }
+
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 bool messageBoxesVisible() {
   if (messagesOffScreen) return false;

@@ -1,0 +1,174 @@
+#include "png_encoder.h"
+
+#include <libdeflate.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// libdeflate's level 1 is its fastest with Huffman coding and matches; a
+// capture writes thousands of frames, so speed wins over the last few percent
+// of size.
+constexpr int kDeflateLevel = 1;
+
+void put32(uint8_t* at, uint32_t v) {
+  at[0] = static_cast<uint8_t>(v >> 24);
+  at[1] = static_cast<uint8_t>(v >> 16);
+  at[2] = static_cast<uint8_t>(v >> 8);
+  at[3] = static_cast<uint8_t>(v);
+}
+
+// Appends a chunk whose data is already in place after its 8-byte header,
+// which starts at `start`; fills in the length and the type and adds the CRC.
+void closeChunk(std::vector<uint8_t>* png, size_t start, const char* type) {
+  const size_t dataSize = png->size() - start - 8;
+  put32(png->data() + start, static_cast<uint32_t>(dataSize));
+  std::memcpy(png->data() + start + 4, type, 4);
+  const uint32_t crc = libdeflate_crc32(0, png->data() + start + 4, dataSize + 4);
+  png->resize(png->size() + 4);
+  put32(png->data() + png->size() - 4, crc);
+}
+
+// Unpacks one row of words into RGB bytes.
+void unpackRow(const uint32_t* source, uint8_t* rgb, int width) {
+  for (int x = 0; x < width; ++x) {
+    rgb[x * 3 + 0] = static_cast<uint8_t>(source[x] >> 16);
+    rgb[x * 3 + 1] = static_cast<uint8_t>(source[x] >> 8);
+    rgb[x * 3 + 2] = static_cast<uint8_t>(source[x]);
+  }
+}
+
+void appendToVector(png_structp png, png_bytep data, png_size_t size) {
+  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + size);
+}
+
+void flushNothing(png_structp) {}
+
+bool encodeWithLibpng(const uint32_t* pixels, int width, int height, std::vector<uint8_t>* out, std::string* error) {
+  out->clear();
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+  if (info == nullptr) {
+    png_destroy_write_struct(&png, nullptr);
+    *error = "out of memory for a PNG encoder";
+    return false;
+  }
+  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
+  // libpng reports errors by longjmp; nothing with a destructor is created
+  // between here and the end of the writing below.
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    *error = "libpng failed to encode a frame";
+    return false;
+  }
+  png_set_write_fn(png, out, appendToVector, flushNothing);
+  png_set_compression_level(png, 1);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < height; ++y) {
+    unpackRow(pixels + static_cast<size_t>(y) * width, row.data(), width);
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+}  // namespace
+
+bool parsePngCompression(const std::string& name, PngCompression* out) {
+  if (name == "fast") {
+    *out = PngCompression::fast;
+  } else if (name == "zlib") {
+    *out = PngCompression::zlib;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+struct FramePngEncoder::Deflater {
+  libdeflate_compressor* compressor = libdeflate_alloc_compressor(kDeflateLevel);
+  ~Deflater() { libdeflate_free_compressor(compressor); }
+};
+
+FramePngEncoder::FramePngEncoder(PngCompression compression) : compression_(compression) {
+  if (compression_ == PngCompression::fast) deflater_ = std::make_unique<Deflater>();
+}
+
+FramePngEncoder::~FramePngEncoder() = default;
+
+bool FramePngEncoder::encode(const uint32_t* pixels, int width, int height, std::vector<uint8_t>* png,
+                             std::string* error) {
+  if (compression_ == PngCompression::zlib) return encodeWithLibpng(pixels, width, height, png, error);
+  if (deflater_->compressor == nullptr) {
+    *error = "out of memory for a PNG encoder";
+    return false;
+  }
+
+  // Every row is stored with the "up" filter (the difference from the row
+  // above, and for the first row the row itself): the frames are mostly flat
+  // areas and pictures that change slowly from row to row, and this filter
+  // costs one subtraction per byte.
+  const size_t rowBytes = static_cast<size_t>(width) * 3;
+  filtered_.resize((rowBytes + 1) * static_cast<size_t>(height));
+  std::vector<uint8_t> rows[2] = {std::vector<uint8_t>(rowBytes, 0), std::vector<uint8_t>(rowBytes)};
+  for (int y = 0; y < height; ++y) {
+    const std::vector<uint8_t>& above = rows[y % 2];
+    std::vector<uint8_t>& current = rows[(y + 1) % 2];
+    unpackRow(pixels + static_cast<size_t>(y) * width, current.data(), width);
+    uint8_t* out = filtered_.data() + static_cast<size_t>(y) * (rowBytes + 1);
+    out[0] = 2;  // up
+    for (size_t i = 0; i < rowBytes; ++i) out[1 + i] = static_cast<uint8_t>(current[i] - above[i]);
+  }
+
+  static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  const size_t bound = libdeflate_zlib_compress_bound(deflater_->compressor, filtered_.size());
+  png->assign(kSignature, kSignature + 8);
+  png->reserve(8 + 25 + 12 + bound + 12);
+
+  size_t start = png->size();
+  png->resize(start + 8 + 13);
+  uint8_t* header = png->data() + start + 8;
+  put32(header, static_cast<uint32_t>(width));
+  put32(header + 4, static_cast<uint32_t>(height));
+  header[8] = 8;   // bits per channel
+  header[9] = 2;   // RGB
+  header[10] = 0;  // deflate
+  header[11] = 0;  // the five standard filters
+  header[12] = 0;  // not interlaced
+  closeChunk(png, start, "IHDR");
+
+  start = png->size();
+  png->resize(start + 8 + bound);
+  const size_t packed = libdeflate_zlib_compress(deflater_->compressor, filtered_.data(), filtered_.size(),
+                                                 png->data() + start + 8, bound);
+  if (packed == 0) {
+    *error = "libdeflate failed to compress a frame";
+    return false;
+  }
+  png->resize(start + 8 + packed);
+  closeChunk(png, start, "IDAT");
+
+  start = png->size();
+  png->resize(start + 8);
+  closeChunk(png, start, "IEND");
+  return true;
+}
+
+bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    *error = "cannot create " + path;
+    return false;
+  }
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  ok = (std::fclose(file) == 0) && ok;
+  if (!ok) *error = "cannot write " + path;
+  return ok;
+}
