@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -72,20 +73,28 @@ LoadedShow& show() {
   return loaded;
 }
 
+double median(std::vector<double>& values) {
+  if (values.empty()) return 0.0;
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
+}
+
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 void wholeFrame(benchmark::State& state, const SceneCase& scene, const Target& target) {
   LoadedShow& s = show();
   const size_t rowBytes = static_cast<size_t>(Screen::width) * target.bytesPerPixel;
   std::vector<uint8_t> surface(rowBytes * Screen::height);
-  std::vector<uint32_t> copy(Screen::pixelCount);
+  std::vector<uint32_t> copied(Screen::pixelCount);
   constexpr double kOrigin = 1024.0;
   FrameClock clock(kOrigin);
   double t = scene.showTime;
   instrument1Hits.store(scene.hits1);
   instrument4Hits.store(scene.hits4);
 
-  double drawSeconds = 0, convertSeconds = 0, copySeconds = 0;
+  // Medians, not sums: on a shared machine a few iterations are cut by other
+  // processes, and one such iteration would weigh on a sum.
+  std::vector<double> frameSeconds, drawSeconds, copySeconds;
   for (auto _ : state) {
     // The clock moves on by one 60 Hz frame, as in the live show, so the
     // animations and the scrolling advance.
@@ -94,7 +103,7 @@ void wholeFrame(benchmark::State& state, const SceneCase& scene, const Target& t
     auto start = Clock::now();
     runScene(*s.data, clock, *s.font);
     benchmark::ClobberMemory();
-    drawSeconds += since(start);
+    const double drawn = since(start);
 
     start = Clock::now();
     for (int y = 0; y < Screen::height; ++y) {
@@ -102,16 +111,18 @@ void wholeFrame(benchmark::State& state, const SceneCase& scene, const Target& t
     }
     benchmark::DoNotOptimize(surface.data());
     benchmark::ClobberMemory();
-    convertSeconds += since(start);
+    drawSeconds.push_back(drawn);
+    frameSeconds.push_back(drawn + since(start));
 
     start = Clock::now();
-    std::memcpy(copy.data(), Screen::pixels, sizeof Screen::pixels);
-    benchmark::DoNotOptimize(copy.data());
+    std::memcpy(copied.data(), Screen::pixels, sizeof Screen::pixels);
+    benchmark::DoNotOptimize(copied.data());
     benchmark::ClobberMemory();
-    copySeconds += since(start);
+    copySeconds.push_back(since(start));
   }
-  state.counters["x_memcpy"] = (drawSeconds + convertSeconds) / copySeconds;
-  state.counters["draw_x_memcpy"] = drawSeconds / copySeconds;
+  const double copy = median(copySeconds);
+  state.counters["x_memcpy"] = median(frameSeconds) / copy;
+  state.counters["draw_x_memcpy"] = median(drawSeconds) / copy;
 }
 
 const bool registered = [] {
