@@ -89,9 +89,9 @@ class PngFolderSink : public FrameSink {
       free_.pop_back();
     }
     std::copy(pixels, pixels + words, buffer.begin());
-    run_ = std::make_shared<Run>();
     {
       std::lock_guard lock(mutex_);
+      run_ = std::make_shared<Run>();
       queue_.push_back(Job{index, std::move(buffer), run_});
     }
     workAvailable_.notify_one();
@@ -122,8 +122,8 @@ class PngFolderSink : public FrameSink {
   // seconds) are compressed once: a run of equal frames shares its first
   // frame's bytes.
   struct Run {
-    std::vector<uint8_t> png;  // set, with `encoded`, by the worker that compresses the first frame
-    bool encoded = false;
+    bool encoded = false;      // set by the worker that compresses the first frame
+    std::vector<uint8_t> png;  // its bytes, kept while more frames may join the run
     std::vector<long> copies;  // later frames that came before the bytes were ready
   };
   struct Job {
@@ -140,6 +140,7 @@ class PngFolderSink : public FrameSink {
 
   void work() {
     FramePngEncoder encoder(compression_);
+    std::vector<uint8_t> png;  // kept from frame to frame, so its memory is reused
     while (true) {
       Job job;
       {
@@ -152,18 +153,20 @@ class PngFolderSink : public FrameSink {
       std::string error;
       bool ok = true;
       std::vector<long> frames = {job.index};
+      const std::vector<uint8_t>* bytes = &job.run->png;
       if (!job.pixels.empty()) {
-        std::vector<uint8_t> png;
         ok = encoder.encode(job.pixels.data(), format_.width, format_.height, &png, &error);
+        bytes = &png;
         std::lock_guard lock(mutex_);
         free_.push_back(std::move(job.pixels));
-        job.run->png = std::move(png);
         job.run->encoded = true;
+        // Only the run the drawing thread is still in can get more frames.
+        if (job.run == run_) job.run->png = png;
         frames.insert(frames.end(), job.run->copies.begin(), job.run->copies.end());
         job.run->copies.clear();
       }
-      // The run's bytes no longer change once encoded, so they are read unlocked.
-      for (size_t i = 0; ok && i < frames.size(); ++i) ok = writeFileBytes(framePath(frames[i]), job.run->png, &error);
+      // A run's bytes no longer change once encoded, so they are read unlocked.
+      for (size_t i = 0; ok && i < frames.size(); ++i) ok = writeFileBytes(framePath(frames[i]), *bytes, &error);
       if (!ok) {
         std::lock_guard lock(mutex_);
         if (failure_.empty()) failure_ = error;
@@ -194,7 +197,7 @@ class PngFolderSink : public FrameSink {
   std::deque<Job> queue_;
   std::vector<std::vector<uint32_t>> free_;
   std::vector<uint32_t> previous_;  // the last frame given, to spot repeats
-  std::shared_ptr<Run> run_;        // the run that frame belongs to
+  std::shared_ptr<Run> run_;        // the run that frame belongs to; replaced under the lock
   long next_ = 0;
   bool stopping_ = false;
   std::string failure_;

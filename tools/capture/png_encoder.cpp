@@ -1,5 +1,7 @@
 #include "png_encoder.h"
 
+#include "deflate_rle.h"
+
 #include <libdeflate.h>
 #include <png.h>
 
@@ -8,10 +10,7 @@
 
 namespace {
 
-// libdeflate's level 1 is its fastest with Huffman coding and matches; a
-// capture writes thousands of frames, so speed wins over the last few percent
-// of size.
-constexpr int kDeflateLevel = 1;
+constexpr int kLibdeflateLevel = 1;  // its fastest with matches
 
 void put32(uint8_t* at, uint32_t v) {
   at[0] = static_cast<uint8_t>(v >> 24);
@@ -37,6 +36,20 @@ void unpackRow(const uint32_t* source, uint8_t* rgb, int width) {
     rgb[x * 3 + 0] = static_cast<uint8_t>(source[x] >> 16);
     rgb[x * 3 + 1] = static_cast<uint8_t>(source[x] >> 8);
     rgb[x * 3 + 2] = static_cast<uint8_t>(source[x]);
+  }
+}
+
+// One row of words as filter byte 1 ("sub") and the RGB bytes, each less the
+// byte of the pixel on its left (0 left of the first pixel).
+void subFilterRow(const uint32_t* source, int width, uint8_t* out) {
+  out[0] = 1;
+  uint32_t left = 0;
+  for (int x = 0; x < width; ++x) {
+    const uint32_t p = source[x];
+    out[1 + x * 3] = static_cast<uint8_t>((p >> 16) - (left >> 16));
+    out[2 + x * 3] = static_cast<uint8_t>((p >> 8) - (left >> 8));
+    out[3 + x * 3] = static_cast<uint8_t>(p - left);
+    left = p;
   }
 }
 
@@ -84,6 +97,8 @@ bool encodeWithLibpng(const uint32_t* pixels, int width, int height, std::vector
 bool parsePngCompression(const std::string& name, PngCompression* out) {
   if (name == "fast") {
     *out = PngCompression::fast;
+  } else if (name == "libdeflate") {
+    *out = PngCompression::libdeflate;
   } else if (name == "zlib") {
     *out = PngCompression::zlib;
   } else {
@@ -93,12 +108,12 @@ bool parsePngCompression(const std::string& name, PngCompression* out) {
 }
 
 struct FramePngEncoder::Deflater {
-  libdeflate_compressor* compressor = libdeflate_alloc_compressor(kDeflateLevel);
+  libdeflate_compressor* compressor = libdeflate_alloc_compressor(kLibdeflateLevel);
   ~Deflater() { libdeflate_free_compressor(compressor); }
 };
 
 FramePngEncoder::FramePngEncoder(PngCompression compression) : compression_(compression) {
-  if (compression_ == PngCompression::fast) deflater_ = std::make_unique<Deflater>();
+  if (compression_ == PngCompression::libdeflate) deflater_ = std::make_unique<Deflater>();
 }
 
 FramePngEncoder::~FramePngEncoder() = default;
@@ -106,32 +121,22 @@ FramePngEncoder::~FramePngEncoder() = default;
 bool FramePngEncoder::encode(const uint32_t* pixels, int width, int height, std::vector<uint8_t>* png,
                              std::string* error) {
   if (compression_ == PngCompression::zlib) return encodeWithLibpng(pixels, width, height, png, error);
-  if (deflater_->compressor == nullptr) {
+  if (deflater_ && deflater_->compressor == nullptr) {
     *error = "out of memory for a PNG encoder";
     return false;
   }
 
-  // Every row is stored with the "up" filter (the difference from the row
-  // above, and for the first row the row itself): the frames are mostly flat
-  // areas and pictures that change slowly from row to row, and this filter
-  // costs one subtraction per byte.
+  // Every row is stored with the "sub" filter (each byte less the same
+  // channel of the pixel on its left): flat areas and smooth pictures turn
+  // into runs of zeros and small values, and it costs one subtraction a byte.
   const size_t rowBytes = static_cast<size_t>(width) * 3;
   filtered_.resize((rowBytes + 1) * static_cast<size_t>(height));
-  std::vector<uint8_t> rows[2] = {std::vector<uint8_t>(rowBytes, 0), std::vector<uint8_t>(rowBytes)};
   for (int y = 0; y < height; ++y) {
-    const std::vector<uint8_t>& above = rows[y % 2];
-    std::vector<uint8_t>& current = rows[(y + 1) % 2];
-    unpackRow(pixels + static_cast<size_t>(y) * width, current.data(), width);
-    uint8_t* out = filtered_.data() + static_cast<size_t>(y) * (rowBytes + 1);
-    out[0] = 2;  // up
-    for (size_t i = 0; i < rowBytes; ++i) out[1 + i] = static_cast<uint8_t>(current[i] - above[i]);
+    subFilterRow(pixels + static_cast<size_t>(y) * width, width, filtered_.data() + y * (rowBytes + 1));
   }
 
   static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  const size_t bound = libdeflate_zlib_compress_bound(deflater_->compressor, filtered_.size());
   png->assign(kSignature, kSignature + 8);
-  png->reserve(8 + 25 + 12 + bound + 12);
-
   size_t start = png->size();
   png->resize(start + 8 + 13);
   uint8_t* header = png->data() + start + 8;
@@ -145,14 +150,21 @@ bool FramePngEncoder::encode(const uint32_t* pixels, int width, int height, std:
   closeChunk(png, start, "IHDR");
 
   start = png->size();
-  png->resize(start + 8 + bound);
-  const size_t packed = libdeflate_zlib_compress(deflater_->compressor, filtered_.data(), filtered_.size(),
-                                                 png->data() + start + 8, bound);
-  if (packed == 0) {
-    *error = "libdeflate failed to compress a frame";
-    return false;
+  png->resize(start + 8);
+  if (deflater_) {
+    const size_t bound = libdeflate_zlib_compress_bound(deflater_->compressor, filtered_.size());
+    png->resize(start + 8 + bound);
+    const size_t packed = libdeflate_zlib_compress(deflater_->compressor, filtered_.data(), filtered_.size(),
+                                                   png->data() + start + 8, bound);
+    if (packed == 0) {
+      *error = "libdeflate failed to compress a frame";
+      return false;
+    }
+    png->resize(start + 8 + packed);
+  } else {
+    if (!rle_) rle_ = std::make_unique<ZlibRleWriter>();
+    rle_->append(filtered_.data(), filtered_.size(), png);
   }
-  png->resize(start + 8 + packed);
   closeChunk(png, start, "IDAT");
 
   start = png->size();

@@ -6,14 +6,17 @@
 #include <string>
 #include <vector>
 
+class ZlibRleWriter;
+
 // How the image data is deflated. Both give standard 8-bit RGB PNG files that
 // every viewer reads; they differ in speed and size.
 enum class PngCompression {
-  fast,  // libdeflate, "up" filter: what a capture uses
-  zlib,  // libpng at level 1 with the "sub" filter: the earlier setting, kept to compare against
+  fast,        // "sub" filter, runs of a byte as matches, Huffman codes per block: what a capture uses
+  libdeflate,  // "sub" filter, libdeflate at its fastest level: kept to compare against
+  zlib,        // libpng at level 1 with the "sub" filter: the earlier setting, kept to compare against
 };
 
-// Parses "fast" or "zlib".
+// Parses "fast", "libdeflate" or "zlib".
 bool parsePngCompression(const std::string& name, PngCompression* out);
 
 class FramePngEncoder {
@@ -32,6 +35,7 @@ class FramePngEncoder {
   struct Deflater;
   PngCompression compression_;
   std::unique_ptr<Deflater> deflater_;
+  std::unique_ptr<ZlibRleWriter> rle_;
   std::vector<uint8_t> filtered_;
 };
 
