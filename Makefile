@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench bench-capture format clean
 
 all: build
 
@@ -24,6 +24,10 @@ test: build
 
 bench: build
 	scripts/run-benchmarks $(BUILD)
+
+# Whole-show captures timed against real time (PNG, and MP4 when ffmpeg is installed).
+bench-capture: build
+	scripts/bench-capture $(BUILD)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,7 +39,8 @@ Result capture(const std::string& args) {
   // One file per test: ctest runs the tests of this program in parallel.
   const fs::path errFile =
       fs::path(testing::TempDir()) /
-      ("capture-stderr-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt");
+      ("capture-stderr-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+       std::to_string(getpid()) + ".txt");
   const std::string command = std::string(CAPTURE_EXE) + " " + args + " 2>" + errFile.string();
   const int status = std::system(command.c_str());
   std::ifstream in(errFile);
@@ -69,7 +71,8 @@ class Scratch : public testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::path(testing::TempDir()) /
-           ("capture-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("capture-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+            std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }

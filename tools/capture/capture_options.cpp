@@ -68,10 +68,11 @@ const char* captureUsage() {
          "  --load-delay SECONDS  show time that passes before the music starts (default 0)\n"
          "\n"
          "Encoding:\n"
-         "  --png-compression C   fast (libdeflate, the default) or zlib (libpng, slower, a little smaller)\n"
+         "  --png-compression C   fast (the default), libdeflate or zlib (libpng level 1, the slowest)\n"
          "  --threads N           threads that compress PNG frames (default: one per processor)\n"
          "  --video-preset P      x264 preset for --video, ultrafast ... veryslow (default ultrafast)\n"
          "  --video-crf N         x264 constant rate factor for --video, 0 (lossless) to 51 (default 16)\n"
+         "  --video-pipe F        frames to ffmpeg as yuv (4:2:0, converted here; the default) or rgb\n"
          "\n"
          "Other:\n"
          "  -C, --show-dir DIR    the show directory with resinfo.rli, data/ and demo.xm (default .)\n"
@@ -164,6 +165,14 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
         return std::nullopt;
       }
       o.video.crf = static_cast<int>(n);
+    } else if (a == "--video-pipe") {
+      std::string text;
+      if (!value(&text)) return std::nullopt;
+      if (text != "yuv" && text != "rgb") {
+        *error = "--video-pipe takes yuv or rgb, not '" + text + "'";
+        return std::nullopt;
+      }
+      o.video.yuvPipe = text == "yuv";
     } else if (a == "--frame-at") {
       double t = 0;
       if (!seconds(&t)) return std::nullopt;

@@ -12,6 +12,7 @@
 #include "platform/child_process.h"
 #include "png_encoder.h"
 #include "wav_file.h"
+#include "yuv_frame.h"
 
 namespace fs = std::filesystem;
 
@@ -254,41 +255,17 @@ class VideoSink : public FrameSink {
     const std::string rate = std::to_string(format_.fpsNumerator) + "/" + std::to_string(format_.fpsDenominator);
     // The framebuffer's words are 0x00RRGGBB little-endian: bytes B, G, R and
     // an unused one, which ffmpeg calls bgr0.
-    const std::vector<std::string> args = {"-hide_banner",
-                                           "-loglevel",
-                                           "error",
-                                           "-nostdin",
-                                           "-y",
-                                           "-f",
-                                           "rawvideo",
-                                           "-pixel_format",
-                                           "bgr0",
-                                           "-video_size",
-                                           size,
-                                           "-framerate",
-                                           rate,
-                                           "-i",
-                                           "-",
-                                           "-i",
-                                           wav_,
-                                           "-c:v",
-                                           "libx264",
-                                           "-preset",
-                                           settings_.preset,
-                                           "-crf",
-                                           std::to_string(settings_.crf),
-                                           "-pix_fmt",
-                                           "yuv420p",
-                                           "-c:a",
-                                           "aac",
-                                           "-b:a",
-                                           "192k",
-                                           "-shortest",
-                                           "-movflags",
-                                           "+faststart",
-                                           "-f",
-                                           "mp4",
-                                           partial_};
+    const std::string input = settings_.yuvPipe ? "yuv420p" : "bgr0";
+    if (settings_.yuvPipe) yuv_.resize(yuv420Size(format_.width, format_.height));
+    // clang-format off
+    const std::vector<std::string> args = {
+        "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
+        "-f", "rawvideo", "-pixel_format", input, "-video_size", size, "-framerate", rate, "-i", "-",
+        "-i", wav_,
+        "-c:v", "libx264", "-preset", settings_.preset, "-crf", std::to_string(settings_.crf), "-pix_fmt", "yuv420p",
+        "-c:a", "aac", "-b:a", "192k",
+        "-shortest", "-movflags", "+faststart", "-f", "mp4", partial_};
+    // clang-format on
     if (!encoder_.start(ffmpeg_, args, error)) {
       *error = "cannot start " + ffmpeg_ + ": " + *error;
       return false;
@@ -297,7 +274,14 @@ class VideoSink : public FrameSink {
   }
 
   bool addFrame(const uint32_t* pixels, std::string* error) override {
-    if (encoder_.write(pixels, static_cast<size_t>(format_.width) * format_.height * 4)) return true;
+    bool written = false;
+    if (settings_.yuvPipe) {
+      convertToYuv420(pixels, format_.width, format_.height, yuv_.data());
+      written = encoder_.write(yuv_.data(), yuv_.size());
+    } else {
+      written = encoder_.write(pixels, static_cast<size_t>(format_.width) * format_.height * 4);
+    }
+    if (written) return true;
     *error = "ffmpeg stopped reading frames";
     return false;
   }
@@ -327,6 +311,7 @@ class VideoSink : public FrameSink {
   std::string ffmpeg_;
   FrameFormat format_;
   VideoSettings settings_;
+  std::vector<uint8_t> yuv_;
   platform::ChildInput encoder_;
 };
 

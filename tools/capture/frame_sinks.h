@@ -19,10 +19,13 @@ struct FrameFormat {
   int audioRate = 44100;
 };
 
-// The x264 settings of a video: its speed preset and constant rate factor.
+// The x264 settings of a video: its speed preset and constant rate factor;
+// and whether frames go to ffmpeg as 4:2:0 YUV, converted here, or as the
+// framebuffer's words for ffmpeg to convert (more bytes through the pipe).
 struct VideoSettings {
   std::string preset = "ultrafast";
   int crf = 16;
+  bool yuvPipe = true;
 };
 
 class FrameSink {
