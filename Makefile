@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 PACKAGE_BUILD ?= build-package
 
-.PHONY: all deps configure build run test bench fuzz format clean package
+.PHONY: all deps configure build run test bench fuzz format clean package bench-capture
 
 all: build
 
@@ -36,6 +36,10 @@ fuzz:
 # pixelfolk_<version>_<arch>.deb in $(PACKAGE_BUILD)/, built with Debian's flags.
 package:
 	scripts/build-package $(PACKAGE_BUILD) $(JOBS)
+
+# Whole-show captures timed against real time (PNG, and MP4 when ffmpeg is installed).
+bench-capture: build
+	scripts/bench-capture $(BUILD)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -36,6 +36,9 @@ int64_t readCounter();
 
 void sleepMilliseconds(int milliseconds);
 
+// True when standard error goes to a terminal a person watches, not to a file or pipe.
+bool standardErrorIsTerminal();
+
 // Called by exitProcess before the process ends, in reverse order of
 // registration; the sound output registers its shutdown here so that the
 // process never ends under a running audio callback.

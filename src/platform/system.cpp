@@ -34,6 +34,8 @@ bool hasEnvironment(const char* name) {
 
 void keepMessagesOffScreen() { messagesOffScreen = true; }
 
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
 bool messageBoxesVisible() {
   if (messagesOffScreen) return false;
   if (!hasEnvironment("DISPLAY") && !hasEnvironment("WAYLAND_DISPLAY")) return false;

@@ -42,6 +42,15 @@ bool parseRate(const std::string& text, FrameRate* out) {
   return true;
 }
 
+bool isX264Preset(const std::string& name) {
+  static const char* const presets[] = {"ultrafast", "superfast", "veryfast", "faster",  "fast",
+                                        "medium",    "slow",      "slower",   "veryslow"};
+  for (const char* p : presets) {
+    if (name == p) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 const char* captureUsage() {
@@ -59,6 +68,13 @@ const char* captureUsage() {
          "  --from SECONDS        show time of the first frame written (default 0)\n"
          "  --to SECONDS          show time after which no frame is written (default: the show's end)\n"
          "  --load-delay SECONDS  show time that passes before the music starts (default 0)\n"
+         "\n"
+         "Encoding:\n"
+         "  --png-compression C   fast (the default), libdeflate or zlib (libpng level 1, the slowest)\n"
+         "  --threads N           threads that compress PNG frames (default: one per processor)\n"
+         "  --video-preset P      x264 preset for --video, ultrafast ... veryslow (default ultrafast)\n"
+         "  --video-crf N         x264 constant rate factor for --video, 0 (lossless) to 51 (default 16)\n"
+         "  --video-pipe F        frames to ffmpeg as yuv (4:2:0, converted here; the default) or rgb\n"
          "\n"
          "Other:\n"
          "  -C, --show-dir DIR    the show directory with resinfo.rli, data/ and demo.xm (default: .\n"
@@ -117,6 +133,51 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
       o.to = t;
     } else if (a == "--load-delay") {
       if (!seconds(&o.loadDelay)) return std::nullopt;
+    } else if (a == "--png-compression") {
+      std::string text;
+      if (!value(&text)) return std::nullopt;
+      if (!parsePngCompression(text, &o.pngCompression)) {
+        *error = "--png-compression takes fast or zlib, not '" + text + "'";
+        return std::nullopt;
+      }
+    } else if (a == "--threads") {
+      std::string text;
+      long n = 0;
+      if (!value(&text)) return std::nullopt;
+      if (!parseWhole(text, &n) || n > 64) {
+        *error = "--threads takes a count from 1 to 64, not '" + text + "'";
+        return std::nullopt;
+      }
+      o.threads = static_cast<unsigned>(n);
+    } else if (a == "--video-preset") {
+      if (!value(&o.video.preset)) return std::nullopt;
+      if (!isX264Preset(o.video.preset)) {
+        *error =
+            "--video-preset takes an x264 preset (ultrafast, superfast, veryfast, faster, fast, medium, slow, "
+            "slower, veryslow), not '" +
+            o.video.preset + "'";
+        return std::nullopt;
+      }
+    } else if (a == "--video-crf") {
+      std::string text;
+      long n = 0;
+      if (!value(&text)) return std::nullopt;
+      // parseWhole refuses 0, which is x264's lossless setting and worth having.
+      if (text == "0") {
+        n = 0;
+      } else if (!parseWhole(text, &n) || n > 51) {
+        *error = "--video-crf takes a whole number from 0 to 51, not '" + text + "'";
+        return std::nullopt;
+      }
+      o.video.crf = static_cast<int>(n);
+    } else if (a == "--video-pipe") {
+      std::string text;
+      if (!value(&text)) return std::nullopt;
+      if (text != "yuv" && text != "rgb") {
+        *error = "--video-pipe takes yuv or rgb, not '" + text + "'";
+        return std::nullopt;
+      }
+      o.video.yuvPipe = text == "yuv";
     } else if (a == "--frame-at") {
       double t = 0;
       if (!seconds(&t)) return std::nullopt;
