@@ -30,4 +30,9 @@ bool isRegularFile(const std::string& path) {
   return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
+bool pathExists(const std::string& path) {
+  struct stat status {};
+  return lstat(path.c_str(), &status) == 0;
+}
+
 }  // namespace platform

@@ -23,4 +23,7 @@ bool changeWorkingDirectory(const std::string& path);
 // True for a regular file, or a link to one, that exists now.
 bool isRegularFile(const std::string& path);
 
+// True when anything at all has that name, even a dangling link.
+bool pathExists(const std::string& path);
+
 }  // namespace platform

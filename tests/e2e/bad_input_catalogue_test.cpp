@@ -101,6 +101,10 @@ struct Limits {
 
 int codeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
+// A copy of the show beside each case's files, outside the build tree, so that
+// a folder without a list does not fall back to the build's own media.
+const char kShowCopy[] = "./pixelfolk";
+
 // Runs the show in the current directory. keepRunning: the show must still
 // run after `seconds`, and is then interrupted; otherwise it must end by
 // itself within `seconds`.
@@ -122,7 +126,7 @@ ShowRun runShow(bool keepRunning, int seconds, const Limits& limits) {
       setrlimit(RLIMIT_AS, &limit);
     }
     signal(SIGINT, SIG_DFL);
-    execl(PIXELFOLK_SHOW_EXECUTABLE, PIXELFOLK_SHOW_EXECUTABLE, static_cast<char*>(nullptr));
+    execl(kShowCopy, kShowCopy, static_cast<char*>(nullptr));
     _exit(127);
   }
   ShowRun run;
@@ -180,7 +184,7 @@ void listNamingSky() { writeText("resinfo.rli", "sky 1\n"); }
 const std::vector<BadInput>& catalogue() {
   static const std::vector<BadInput> cases = {
       // The resource list.
-      {"No resource list", [] {}, kEnds, 1, {kNoList}},
+      {"No resource list", [] {}, kEnds, 1, {"Error: Couldn't find resinfo.rli in "}},
       {"The resource list is a directory", [] { fs::create_directory("resinfo.rli"); }, kEnds, 1, {kNoList}},
       {"The resource list is a FIFO nobody writes to", [] { makeFifo("resinfo.rli"); }, kEnds, 1, {kNoList}},
       {"The resource list is endless zeros",
@@ -391,6 +395,7 @@ class BadInputCatalogue : public testing::TestWithParam<BadInput> {
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     fs::current_path(folder_);
+    fs::copy_file(PIXELFOLK_SHOW_EXECUTABLE, kShowCopy);
   }
   void TearDown() override {
     fs::current_path(previous_);
