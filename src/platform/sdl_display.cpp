@@ -36,9 +36,22 @@ class SdlDisplayDevice final : public DisplayDevice {
 
   void registerWindowClass(const char*, DisplayWindowProc procedure) override { windowProc = procedure; }
 
-  // The window stays hidden until the mode is set.
+  void useWindow(int32_t width, int32_t height) override {
+    windowedWidth = width;
+    windowedHeight = height;
+  }
+
+  // The show's own window is the platform's (sdl_display_window.h). A window
+  // asked for instead is an ordinary one the user may resize; the renderer
+  // keeps the picture's aspect in either. The window stays hidden until the
+  // mode is set.
   void createWindow(const char*, const char* title) override {
-    window = createShowWindow(title, desktop);
+    if (windowedWidth > 0) {
+      window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, windowedWidth, windowedHeight,
+                                SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    } else {
+      window = createShowWindow(title, desktop);
+    }
     if (window == nullptr) {
       fail("no window: %s", SDL_GetError());
       return;
@@ -59,7 +72,7 @@ class SdlDisplayDevice final : public DisplayDevice {
                   bitsPerPixel);
     }
     if (renderer == nullptr) {
-      fitShowWindow(window, width, height);
+      if (windowedWidth == 0) fitShowWindow(window, width, height);  // a window asked for keeps its size
       if (!createRenderer()) return false;
     }
     if (SDL_RenderSetLogicalSize(renderer, width, height) != 0)
@@ -113,12 +126,13 @@ class SdlDisplayDevice final : public DisplayDevice {
 
   void sleep(int32_t milliseconds) override { sleepMilliseconds(milliseconds); }
 
+  // Stays marked lost until a texture is made again, so that a failed
+  // rebuild is retried on the next frame instead of leaving the screen dark.
   void restorePrimary() override {
     if (!texturesLost || renderer == nullptr) return;
-    texturesLost = false;
     if (texture != nullptr) SDL_DestroyTexture(texture);
     texture = nullptr;
-    createTexture();
+    texturesLost = !createTexture();
   }
 
   bool lockBackBuffer(LockedSurface* surface) override {
@@ -169,6 +183,7 @@ class SdlDisplayDevice final : public DisplayDevice {
     if (window != nullptr) SDL_DestroyWindow(window);
     window = nullptr;
     windowId = 0;
+    windowedWidth = windowedHeight = 0;  // the next open is full screen unless asked again
   }
 
   void freeDriver() override {
@@ -271,6 +286,8 @@ class SdlDisplayDevice final : public DisplayDevice {
   bool videoStarted = false;
   SDL_Rect desktop{};
   SDL_Window* window = nullptr;
+  int32_t windowedWidth = 0;  // 0: the full screen
+  int32_t windowedHeight = 0;
   uint32_t windowId = 0;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;

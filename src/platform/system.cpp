@@ -1,5 +1,6 @@
 #include <SDL.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@ constexpr int kMaxExitHooks = 8;
 void (*exitHooks[kMaxExitHooks])();
 int exitHookCount = 0;
 bool messagesOffScreen = false;
+void (*exitInterceptor)(int) = nullptr;
 
 bool driverIsHeadless(const char* driver) {
   return driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
@@ -28,6 +30,8 @@ bool hasEnvironment(const char* name) {
 }  // namespace
 
 void keepMessagesOffScreen() { messagesOffScreen = true; }
+
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 bool messageBoxesVisible() {
   if (messagesOffScreen) return false;
@@ -75,7 +79,10 @@ void exitProcess(int code) {
   while (exitHookCount > 0) exitHooks[--exitHookCount]();
   std::fflush(stdout);
   std::fflush(stderr);
+  if (exitInterceptor != nullptr) exitInterceptor(code);
   std::exit(code);
 }
+
+void interceptExit(void (*instead)(int code)) { exitInterceptor = instead; }
 
 }  // namespace platform

@@ -31,6 +31,7 @@ constexpr int kMaxExitHooks = 8;
 void (*exitHooks[kMaxExitHooks])();
 int exitHookCount = 0;
 bool messagesOffScreen = false;
+void (*exitInterceptor)(int) = nullptr;
 
 }  // namespace
 
@@ -45,6 +46,10 @@ void showMessageBox(const char* caption, const char* text) {
   std::fflush(stderr);
   if (!messagesOffScreen) pixelfolk_page_message(caption, text);
 }
+
+// Standard error is the browser's console, a log nobody watches live, so
+// nothing redraws a line in place there.
+bool standardErrorIsTerminal() { return false; }
 
 // performance.now() in milliseconds, read as nanoseconds.
 bool queryCounterFrequency(int64_t* frequency) {
@@ -70,11 +75,14 @@ void exitProcess(int code) {
   while (exitHookCount > 0) exitHooks[--exitHookCount]();
   std::fflush(stdout);
   std::fflush(stderr);
+  if (exitInterceptor != nullptr) exitInterceptor(code);
   emscripten_cancel_main_loop();
   SDL_Quit();
   pixelfolk_page_ended(code);
   emscripten_force_exit(code);
   __builtin_unreachable();
 }
+
+void interceptExit(void (*instead)(int code)) { exitInterceptor = instead; }
 
 }  // namespace platform

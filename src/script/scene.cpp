@@ -9,10 +9,12 @@
 #include "resources/animation.h"
 #include "resources/data_controller.h"
 #include "resources/picture.h"
+#include "script/middle_picture.h"
 #include "script/random.h"
 
-int32_t shownPictureIndex = 7;
+int32_t shownPictureIndex = kInitialMiddlePicture;
 void (*beforeCounterRead)() = nullptr;
+void (*beforeInstrument4Read)() = nullptr;
 
 namespace {
 
@@ -25,8 +27,6 @@ constexpr int32_t kClosingStart = 1180;
 constexpr int32_t kFirstCredit = 141;
 constexpr int32_t kSecondCredit = 149;
 constexpr double kClosingLinesAfter = 86.0;
-constexpr int kMiddlePictureCount = 11;
-constexpr int kFirstMiddlePicture = 6;
 
 // Every read is a fresh one: the audio thread may raise the count mid-frame.
 int32_t readHits1() {
@@ -34,7 +34,10 @@ int32_t readHits1() {
   return instrument1Hits.load(std::memory_order_relaxed);
 }
 
-int32_t readHits4() { return instrument4Hits.load(std::memory_order_relaxed); }
+int32_t readHits4() {
+  if (beforeInstrument4Read != nullptr) beforeInstrument4Read();
+  return instrument4Hits.load(std::memory_order_relaxed);
+}
 
 struct Frame {
   DataController& data;
@@ -53,12 +56,16 @@ void playAnimation(const Frame& f, int32_t index) {
   animation->play(320, 240, f.delta);
 }
 
+// Starts from a black frame, as every scene does, unless the background
+// fills every pixel anyway: clearing first would only be drawn over.
 void drawOpening(const Frame& f) {
+  bool filled = false;
   if (readHits1() < kBackgroundGone) {
     if (Picture* background = f.data.getPicture(1)) {
-      background->drawScrolling(-1.0f, 0.56f, static_cast<float>(f.delta * 128.0));
+      filled = background->drawScrolling(-1.0f, 0.56f, static_cast<float>(f.delta * 128.0));
     }
   }
+  if (!filled) Screen::clear(0, 0, 0);
   const struct { int32_t sprite, mask, y; } sprites[] = {{2, 3, 400}, {4, 5, 80}};
   for (const auto& s : sprites) {
     Picture* sprite = f.data.getPicture(s.sprite);
@@ -66,8 +73,7 @@ void drawOpening(const Frame& f) {
     Picture* mask = f.data.getPicture(s.mask);
     sprite->drawKeyed(320, s.y, mask != nullptr ? mask->image.get() : nullptr);
   }
-  const int32_t n = readHits1();
-  if (n % 2 == 0) shownPictureIndex = n % kMiddlePictureCount + kFirstMiddlePicture;
+  shownPictureIndex = middlePictureAfter(readHits1(), shownPictureIndex);
   if (Picture* middle = f.data.getPicture(shownPictureIndex)) middle->drawKeyed(320, 240, nullptr);
 }
 
@@ -115,7 +121,6 @@ void drawClosing(const Frame& f, double elapsed) {
 
 void runScene(DataController& data, const FrameClock& clock, const Font& font) {
   const Frame f{data, font, clock.frameDelta};
-  Screen::clear(0, 0, 0);
 
   // A frame in which the count crosses a threshold draws the earlier scene and
   // then the later one over it.
@@ -123,6 +128,8 @@ void runScene(DataController& data, const FrameClock& clock, const Font& font) {
   if (h < kTitleStart) {
     drawOpening(f);
     h = readHits1();
+  } else {
+    Screen::clear(0, 0, 0);
   }
   if (h >= kTitleStart && h < kGreetingsStart) {
     drawTitle(f);
