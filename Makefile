@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench format clean windows test-windows
 
 all: build
 
@@ -24,6 +24,15 @@ test: build
 
 bench: build
 	scripts/run-benchmarks $(BUILD)
+
+# The Windows release (build-windows/pixelfolk-*-windows-x64.zip), cross-built
+# with MinGW-w64; its media come from the native build in $(BUILD).
+windows: configure
+	NATIVE_BUILD=$(BUILD) JOBS=$(JOBS) scripts/build-windows build-windows
+
+# Its checks under Wine, the 96-s run included.
+test-windows: windows
+	NATIVE_BUILD=$(BUILD) JOBS=$(JOBS) scripts/test-windows
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Run on an X server (scripts/with-xvfb): a key that ends the show under Wine
+# (Alt+F4 goes through Windows' own close request) ends it with exit code 0.
+#
+#   wine_key_exit_test.sh RELEASE.zip WORK_DIR KEY
+set -uo pipefail
+zip=${1:?usage: wine_key_exit_test.sh RELEASE.zip WORK_DIR KEY}
+work=${2:?}
+key=${3:?}
+source "$(dirname "$0")/wine_env.sh"
+
+rm -rf "$work" && mkdir -p "$work/release" || exit 1
+failures=0
+check() {
+  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2" >&2; failures=$((failures + 1)); fi
+}
+finish() {
+  stop_wine
+  [ "$failures" -eq 0 ] || { echo "stderr of the show:" >&2; sed 's/^/     /' "$work/stderr.txt" >&2; }
+  exit $((failures > 0))
+}
+
+dir=$(unpack "$zip" "$work/release") || { check 1 "unpack $zip"; finish; }
+start_show "$dir"
+window=$(wait_window "$title" 60)
+check $? "the show's window opens"
+[ -n "$window" ] || finish
+sleep 2
+xdotool key --window "$window" "$key" 2>/dev/null || xdotool key "$key"
+wait_exit 15
+code=$?
+[ "$code" -eq 0 ]
+check $? "$key ends the show with exit code 0 (got $code)"
+finish

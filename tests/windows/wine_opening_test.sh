@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Run on an X server (scripts/with-xvfb): the released show under Wine opens
+# its window with the show's title, draws the opening scene as the Linux
+# capture tool draws it for the same moment of the music, and ends with exit
+# code 0 on Escape.
+#
+#   wine_opening_test.sh RELEASE.zip CAPTURE_TOOL NATIVE_SHOW_DIR WORK_DIR
+#
+# The moment of the screenshot is not known to the frame under Wine, so the
+# capture tool draws every 60-fps frame of a window of show time around it and
+# the closest one must match: the picture in the middle follows the note
+# count, and the background the time, so only the right moment of the right
+# scene matches (see the tolerance below).
+set -uo pipefail
+zip=${1:?usage: wine_opening_test.sh RELEASE.zip CAPTURE_TOOL NATIVE_SHOW_DIR WORK_DIR}
+capture=${2:?}
+native_show=${3:?}
+work=${4:?}
+source "$(dirname "$0")/wine_env.sh"
+
+# The screenshot is taken this long after the window appears; candidates
+# cover show times from a second before that to two after (the show's clock
+# starts a little after its window, and Wine may lag).
+shot_after=4
+from=3.0
+to=6.0
+# A pixel matches when every channel is within 10% of the reference: the
+# picture goes through the renderer's scaling and Wine's GDI/X conversion. The
+# best frame must match in 97% of the pixels; the opening at the wrong
+# moment (background shifted, another picture in the middle) stays below 90%.
+fuzz=10%
+max_mismatch_share=3
+
+rm -rf "$work" && mkdir -p "$work/release" || exit 1
+failures=0
+check() {
+  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2" >&2; failures=$((failures + 1)); fi
+}
+finish() {
+  stop_wine
+  [ "$failures" -eq 0 ] || { echo "stderr of the show:" >&2; sed 's/^/     /' "$work/stderr.txt" >&2; }
+  exit $((failures > 0))
+}
+
+dir=$(unpack "$zip" "$work/release") || { check 1 "unpack $zip"; finish; }
+start_show "$dir"
+window=$(wait_window "$title" 60)
+check $? "a window titled \"$title\" opens"
+[ -n "$window" ] || finish
+start=$(date +%s%N)
+
+sleep "$shot_after"
+import -window root "$work/shot.png"
+check $? "screenshot after ${shot_after} s"
+echo "     taken $((($(date +%s%N) - start) / 1000000)) ms after the window appeared"
+
+xdotool key --window "$window" Escape 2>/dev/null || xdotool key Escape
+wait_exit 15
+code=$?
+[ "$code" -eq 0 ]
+check $? "Escape ends the show with exit code 0 (got $code)"
+
+# The reference frames, drawn on Linux from the same media.
+"$capture" -C "$native_show" -q --fps 60 --from "$from" --to "$to" --frames "$work/frames" >"$work/capture.log" 2>&1
+check $? "capture tool draws the reference frames"
+best=
+best_count=999999999
+for frame in "$work"/frames/frame-*.png; do
+  [ -f "$frame" ] || continue
+  count=$(compare -metric AE -fuzz "$fuzz" "$work/shot.png" "$frame" null: 2>&1 >/dev/null)
+  count=${count%%.*}
+  if [[ "$count" =~ ^[0-9]+$ ]] && [ "$count" -lt "$best_count" ]; then
+    best_count=$count
+    best=$frame
+  fi
+done
+pixels=$((640 * 480))
+echo "     closest reference: $(basename "$best") of $from..$to s at 60 fps, $best_count of $pixels pixels differ"
+[ -n "$best" ] && [ $((best_count * 100)) -le $((pixels * max_mismatch_share)) ]
+check $? "the screenshot shows the opening as the capture tool draws it (at most ${max_mismatch_share}% of pixels off by more than $fuzz)"
+[ -n "$best" ] && cp "$best" "$work/reference.png"
+finish
