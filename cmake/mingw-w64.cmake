@@ -24,11 +24,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Only static archives exist in the prefixes; never pick an import library.
 set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
 
-# pkg-config reads only the cross prefixes, never the host's .pc files. The
-# check runs in-process try_compile projects too, which read this file again
-# without the prefixes: they must not clear what the main project set.
-if(CMAKE_PREFIX_PATH)
-  set(pixelfolk_pc_dirs "")
+# pkg-config reads only the cross prefixes, never the host's .pc files.
+# CMake reads this file again for its try_compile projects, in the same
+# process and without the prefixes: those must not clear what was set here.
+if(CMAKE_PREFIX_PATH OR NOT DEFINED ENV{PKG_CONFIG_LIBDIR})
+  set(pixelfolk_pc_dirs /usr/${PIXELFOLK_MINGW_TRIPLET}/lib/pkgconfig)
   foreach(prefix IN LISTS CMAKE_PREFIX_PATH)
     list(APPEND pixelfolk_pc_dirs ${prefix}/lib/pkgconfig ${prefix}/share/pkgconfig)
   endforeach()

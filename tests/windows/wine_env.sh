@@ -18,13 +18,16 @@ unpack() {
 }
 
 # start_show DIR [ENV=VALUE...]: `wine pixelfolk.exe` in DIR, in the background,
-# standard error to DIR/../stderr.txt.
+# its output in $work/stdout.txt and $work/stderr.txt.
 start_show() {
   local dir=$1
   shift
-  (cd "$dir" && exec env "$@" wine pixelfolk.exe >"$dir/../stdout.txt" 2>"$dir/../stderr.txt") &
+  (cd "$dir" && exec env "$@" wine pixelfolk.exe >"$work/stdout.txt" 2>"$work/stderr.txt") &
   show_pid=$!
 }
+
+# Milliseconds since $start (date +%s%N).
+since_start() { echo $((($(date +%s%N) - start) / 1000000)); }
 
 # wait_window NAME SECONDS: prints the X window id of the first window so named.
 wait_window() {
@@ -57,4 +60,11 @@ wait_exit() {
 stop_wine() {
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
+}
+
+# press_key WINDOW KEY: the key as a user types it (XTEST), into WINDOW.
+press_key() {
+  xdotool windowfocus "$1" 2>/dev/null || true
+  sleep 0.3
+  xdotool key "$2"
 }
