@@ -24,6 +24,7 @@ start_show "$dir"
 wait_window "$title" 60 >/dev/null
 check $? "the show's window opens"
 start=$(date +%s%N)
+# A look at the title scene with the default renderer, kept for people.
 sleep 50
 import -window root "$work/at-50s.png"
 wait_exit 70
