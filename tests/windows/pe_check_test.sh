@@ -21,8 +21,8 @@ check $? "64-bit (PE32+)"
 # Part of Windows itself (the C runtime msvcrt.dll included), in any case.
 system_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll imm32.dll "
 system_dlls+="version.dll winmm.dll setupapi.dll cfgmgr32.dll msvcrt.dll dinput8.dll hid.dll shlwapi.dll "
-imports=$(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' <<<"$headers" | tr 'A-Z' 'a-z' | sort -u)
-echo "     imports: $(echo $imports)"
+imports=$(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' <<<"$headers" | tr '[:upper:]' '[:lower:]' | sort -u)
+echo "     imports: $(tr '\n' ' ' <<<"$imports")"
 [ -n "$imports" ]
 check $? "imports are listed"
 foreign=0

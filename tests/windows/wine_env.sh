@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the Wine checks: the scratch prefix, quiet Wine, and running the
 # show from its unpacked release folder on the private X server the check was
 # started on (scripts/with-xvfb).
