@@ -9,10 +9,12 @@
 #include "resources/animation.h"
 #include "resources/data_controller.h"
 #include "resources/picture.h"
+#include "script/middle_picture.h"
 #include "script/random.h"
 
-int32_t shownPictureIndex = 7;
+int32_t shownPictureIndex = kInitialMiddlePicture;
 void (*beforeCounterRead)() = nullptr;
+void (*beforeInstrument4Read)() = nullptr;
 
 namespace {
 
@@ -25,8 +27,6 @@ constexpr int32_t kClosingStart = 1180;
 constexpr int32_t kFirstCredit = 141;
 constexpr int32_t kSecondCredit = 149;
 constexpr double kClosingLinesAfter = 86.0;
-constexpr int kMiddlePictureCount = 11;
-constexpr int kFirstMiddlePicture = 6;
 
 // Every read is a fresh one: the audio thread may raise the count mid-frame.
 int32_t readHits1() {
@@ -34,7 +34,10 @@ int32_t readHits1() {
   return instrument1Hits.load(std::memory_order_relaxed);
 }
 
-int32_t readHits4() { return instrument4Hits.load(std::memory_order_relaxed); }
+int32_t readHits4() {
+  if (beforeInstrument4Read != nullptr) beforeInstrument4Read();
+  return instrument4Hits.load(std::memory_order_relaxed);
+}
 
 struct Frame {
   DataController& data;
@@ -66,8 +69,7 @@ void drawOpening(const Frame& f) {
     Picture* mask = f.data.getPicture(s.mask);
     sprite->drawKeyed(320, s.y, mask != nullptr ? mask->image.get() : nullptr);
   }
-  const int32_t n = readHits1();
-  if (n % 2 == 0) shownPictureIndex = n % kMiddlePictureCount + kFirstMiddlePicture;
+  shownPictureIndex = middlePictureAfter(readHits1(), shownPictureIndex);
   if (Picture* middle = f.data.getPicture(shownPictureIndex)) middle->drawKeyed(320, 240, nullptr);
 }
 

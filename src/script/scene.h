@@ -14,6 +14,8 @@ extern int32_t shownPictureIndex;
 // Called before every read of instrument1Hits, when set: lets tests raise the
 // count between two reads of one frame, as the audio thread may.
 extern void (*beforeCounterRead)();
+// The same for every read of instrument4Hits: each credit line reads it afresh.
+extern void (*beforeInstrument4Read)();
 
 // Clears the framebuffer and draws the whole frame for the current counts.
 void runScene(DataController& data, const FrameClock& clock, const Font& font);

@@ -178,6 +178,135 @@ TEST(Scene, AThresholdCrossedDuringAFrameDrawsBothScenes) {
   EXPECT_TRUE(glyphAt(0, 352, kRed));
 }
 
+TEST(Scene, DanceTakesRandomColoursReducedModulo255InReverseOrder) {
+  // Each frame draws r1, r2, r3 and colours "dance" (r3 mod 255, r2 mod 255,
+  // r1 mod 255); the first values (41, 18467, 6334, ...) tell a swap or a
+  // mask by 0xFF apart from the rule.
+  resetShowRandom();
+  int32_t r[12];
+  for (int32_t& v : r) v = showRandom();
+  World w = makeWorld();
+  typewriterRevealed = 100;
+  for (int frame = 0; frame < 4; ++frame) {
+    frameAt(w, 706);
+    const int32_t* f = &r[3 * frame];
+    const uint32_t expected = static_cast<uint32_t>(f[2] % 255) << 16 | static_cast<uint32_t>(f[1] % 255) << 8 |
+                              static_cast<uint32_t>(f[0] % 255);
+    EXPECT_EQ(pixel(128 + 16, 384 + 16), expected) << "frame " << frame;
+  }
+}
+
+TEST(Scene, GreetsTakesUnreducedRandomColoursThatSpillIntoTheNextBytes) {
+  World w = makeWorld();
+  typewriterRevealed = 100;
+  frameAt(w, 960);
+  resetShowRandom();
+  const uint32_t r1 = static_cast<uint32_t>(showRandom()), r2 = static_cast<uint32_t>(showRandom()),
+                 r3 = static_cast<uint32_t>(showRandom());
+  const uint32_t word = (r3 << 16) | (r2 << 8) | r1;
+  EXPECT_EQ(pixel(128 + 16, 64 + 16), word);
+  EXPECT_NE(word >> 24, 0u) << "the first values reach the top byte";
+}
+
+// A frame whose count crosses 960 or 1180 while it is drawn: the earlier
+// scene, then the later one over it.
+TEST(Scene, CrossingsAt960And1180DrawBothScenes) {
+  // Reads: the scene test, then one after each scene drawn.
+  static int reads;
+  static int32_t jumpTo;
+  {
+    World w = makeWorld();
+    typewriterRevealed = 100;
+    beforeCounterRead = [] {
+      if (++reads == 2) instrument1Hits = jumpTo;
+    };
+    reads = 0;
+    jumpTo = 960;
+    frameAt(w, 959);
+    EXPECT_EQ(reads, 3);
+    EXPECT_TRUE(glyphAt(0, 352, kRed)) << "the title's first line, outside the greetings' drawing";
+    EXPECT_EQ(pixel(500, 240), frameColour(1, 0)) << "the greetings animation over the title's";
+    EXPECT_TRUE(glyphAt(128, 96, kBlue));
+    EXPECT_NE(pixel(128 + 16, 64 + 16), 0u) << "Greets:";
+  }
+  {
+    World w = makeWorld();
+    typewriterRevealed = 100;
+    beforeCounterRead = [] {
+      if (++reads == 2) instrument1Hits = jumpTo;
+    };
+    reads = 0;
+    jumpTo = 1180;
+    frameAt(w, 1179, 150);
+    EXPECT_EQ(reads, 2);
+    EXPECT_NE(pixel(128 + 16, 64 + 16), 0u) << "Greets:, above the still";
+    EXPECT_EQ(pixel(320, 200), frameColour(1, 59)) << "the still over the greetings animation";
+    EXPECT_TRUE(glyphAt(0, 240, kRed)) << "the credits of the closing";
+    EXPECT_TRUE(glyphAt(0, 340, kRed));
+  }
+  beforeCounterRead = nullptr;
+}
+
+// The closing still is frame 59 of animation 1, copied whole: its dark
+// pixels cover what lies below, and the animation's playback is untouched.
+TEST(Scene, ClosingStillIsFrame59DrawnOpaqueWithoutPlaying) {
+  World w = makeWorld();
+  Animation& greetings = *w.data->animations[1];
+  Image& still = *greetings.frames[59].image;
+  // Left half black, right half a dark grey under the key threshold.
+  for (int y = 0; y < still.height; ++y) {
+    for (int x = 0; x < still.width; ++x) {
+      uint8_t* p = &still.pixels[static_cast<size_t>(y) * still.rowStride + x * 3];
+      p[0] = p[1] = p[2] = x < still.width / 2 ? 0 : 10;
+    }
+  }
+  greetings.position = 12.5f;
+  greetings.frameRate = 10.0f;
+  frameAt(w, 1180);
+  EXPECT_EQ(pixel(400, 240), 0x000A0A0Au) << "dark pixels are drawn, not keyed";
+  EXPECT_EQ(greetings.position, 12.5f) << "the still does not advance the animation";
+  EXPECT_EQ(greetings.frameRate, 10.0f);
+
+  // Over the greetings in a crossing frame, the black half hides the
+  // greetings animation below it.
+  static int reads;
+  reads = 0;
+  beforeCounterRead = [] {
+    if (++reads == 2) instrument1Hits = 1180;
+  };
+  frameAt(w, 1179);
+  beforeCounterRead = nullptr;
+  EXPECT_EQ(pixel(200, 240), 0u) << "black pixels of the still cover the greetings frame";
+  EXPECT_EQ(pixel(400, 240), 0x000A0A0Au);
+}
+
+TEST(Scene, EachCreditLineReadsTheBassCountAfresh) {
+  World w = makeWorld();
+  typewriterRevealed = 100;
+  // The count rises between the two credit lines' reads, as the audio
+  // thread may: the second line sees the new count.
+  static int reads;
+  static int32_t counts[2];
+  beforeInstrument4Read = [] {
+    if (reads < 2) instrument4Hits = counts[reads];
+    ++reads;
+  };
+  const struct {
+    int32_t first, second;
+    bool firstShown, secondShown;
+  } cases[] = {{149, 150, true, true}, {141, 150, false, true}, {142, 149, true, false}, {141, 141, false, false}};
+  for (const auto& c : cases) {
+    reads = 0;
+    counts[0] = c.first;
+    counts[1] = c.second;
+    frameAt(w, 1180, 0);
+    EXPECT_EQ(reads, 2) << "one read per credit line";
+    EXPECT_EQ(glyphAt(0, 240, kRed), c.firstShown) << c.first << " then " << c.second;
+    EXPECT_EQ(glyphAt(0, 340, kRed), c.secondShown) << c.first << " then " << c.second;
+  }
+  beforeInstrument4Read = nullptr;
+}
+
 TEST(Scene, SharedTypewriterRevealsAcrossLines) {
   World w = makeWorld();
   instrument1Hits = 706;

@@ -73,6 +73,7 @@ World makeWorld(bool empty) {
   typewriterRevealed = 3;
   shownPictureIndex = 7;
   beforeCounterRead = nullptr;
+  beforeInstrument4Read = nullptr;
   resetShowRandom();
   Screen::clear(0, 0, 0);
 

@@ -253,6 +253,48 @@ int arpVolume(int bar, int step) {
   return step % 4 == 0 ? base + 8 : base;
 }
 
+// The show counts every pluck note (instrument 1), and in the opening a frame
+// that finds the count even shows the next middle picture, while an odd count
+// keeps the one it has. Notes that start on the same tick count together, so
+// the opening's pluck notes are laid out to hold the count odd between the
+// beats that change the picture:
+//  - the arpeggio and its echo strike together, two notes at once; on a
+//    change beat the echo comes three ticks late, so the arpeggio's note
+//    makes the count even (a new picture) and the echo makes it odd again;
+//  - the first note stands alone (count 1), and the echo opens with two ghost
+//    notes, the bar's last chord tones as if it had looped, that pair the
+//    next two sixteenths;
+//  - the intro changes the picture every other beat, the build-up every beat;
+//    once the octave double joins, three notes strike each sixteenth, the
+//    count turns even on every eighth and the pictures change on half beats;
+//  - the last sixteenth before the break rests, so that the 704th note is the
+//    last of the opening.
+constexpr int kDoubleStart = (kBreakBar - 5) * kRowsPerBar + 12;  // a four-note pickup
+constexpr int kBreathRow = kBreakBar * kRowsPerBar - 1;
+constexpr int kLateEchoTicks = 3;
+
+bool changesPicture(int row) {
+  if (row <= 0 || row >= kDoubleStart) return false;
+  const int rowsPerChange = row < kBuildBar * kRowsPerBar ? 8 : 4;
+  return row % rowsPerChange == 0;
+}
+
+void echoNote(Score& s, int row, const xm::Cell& source) {
+  const int volume = (source.volume - 0x10) * 9 / 20;
+  if (!changesPicture(row)) {
+    s.note(row, kEchoChannel, source.note, kPluck, volume, xm::kSetPanning, kPanRight);
+    return;
+  }
+  // The delay takes the effect column; without an instrument number the
+  // channel keeps its instrument and its panning on the right.
+  xm::Cell& c = s.at(row, kEchoChannel);
+  c = xm::Cell{};
+  c.note = source.note;
+  c.volume = xm::setVolume(volume);
+  c.effect = xm::kExtended;
+  c.param = static_cast<uint8_t>(0xD0 | kLateEchoTicks);
+}
+
 void arpeggio(Score& s) {
   const int lastArpBar = kBars - 2;
   for (int bar = 0; bar <= lastArpBar; ++bar) {
@@ -263,25 +305,28 @@ void arpeggio(Score& s) {
       if (melody && kMelodyRests[step]) continue;
       if (bar == kOutroBar - 1 && step >= 12) break;  // a breath before the outro
       if (bar == lastArpBar && step >= 8) break;
+      if (rowOf(bar, step) == kBreathRow) break;
       s.note(rowOf(bar, step), kArpChannel, arpNote(chord, step), kPluck, arpVolume(bar, step), xm::kSetPanning,
              kPanLeft);
     }
   }
 
   // The echo: every arpeggio note again a dotted eighth later, softer and on
-  // the other side; the break stays silent.
+  // the other side; the break and the breath before it stay silent.
+  for (int step : {14, 15}) {
+    const int target = step + kEchoDelay - kRowsPerBar;
+    echoNote(s, target, s.at(rowOf(0, step), kArpChannel));
+  }
   for (int row = 0; row + kEchoDelay < kTotalRows; ++row) {
     const xm::Cell& source = s.at(row, kArpChannel);
     if (source.note == 0 || source.note == xm::kKeyOff) continue;
     const int target = row + kEchoDelay;
-    if (target / kRowsPerBar == kBreakBar) continue;
-    const int volume = (source.volume - 0x10) * 9 / 20;
-    s.note(target, kEchoChannel, source.note, kPluck, volume, xm::kSetPanning, kPanRight);
+    if (target / kRowsPerBar == kBreakBar || target == kBreathRow) continue;
+    echoNote(s, target, source);
   }
 
-  // Late in the build-up the arpeggio doubles an octave up, starting with a
-  // three-note pickup.
-  for (int row = rowOf(kBreakBar - 5, 13); row < rowOf(kBreakBar, 0); ++row) {
+  // Late in the build-up the arpeggio doubles an octave up.
+  for (int row = kDoubleStart; row < kBreathRow; ++row) {
     const xm::Cell& source = s.at(row, kArpChannel);
     if (source.note == 0) continue;
     s.note(row, kDoubleChannel, source.note + 12, kPluck, (source.volume - 0x10) / 2, xm::kSetPanning, 0x98);

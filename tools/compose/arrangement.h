@@ -13,7 +13,11 @@
 // The arpeggio is counted: its 704th note is the last before the break, the
 // 705th rings in the break, the 706th is the drop's downbeat; the 960th
 // starts the melody and the 1180th the outro. The bass's 142nd and 150th
-// notes fall in the outro's second and fourth bars.
+// notes fall in the outro's second and fourth bars. Before the break the
+// count also turns the opening's middle picture (it changes on even counts):
+// every other beat in the intro, every beat in the build-up and every half
+// beat once the arpeggio doubles, so the pluck notes are paired on ticks to
+// make the count even exactly there (see arpeggio() in arrangement.cpp).
 #pragma once
 
 #include "xm/xm_module.h"

@@ -1,6 +1,7 @@
 // Listening aid for the soundtrack, without speakers:
 //   pixelfolk_soundcheck MODULE.xm [OUT.wav [OUT.ppm]]
-// prints the note-trigger marks the show depends on and the level of every
+// prints the note-trigger marks the show depends on, the opening's middle
+// pictures as a 60 fps show would change them, and the level of every
 // second, and can write the rendered music as a WAV file and a note-scale
 // spectrogram (time to the right, pitch upwards) as a PPM picture.
 #include <algorithm>
@@ -11,10 +12,51 @@
 #include <vector>
 
 #include "music/trigger_timeline.h"
+#include "opening_schedule.h"
 
 namespace {
 
 constexpr int kRate = 44100;
+constexpr double kFps = 60.0;
+constexpr int kTitleCount = 706;  // the count at which the opening gives way
+
+void printOpening(const TriggerTimeline& timeline) {
+  const OpeningSchedule schedule = openingSchedule(timeline, kFps, kTitleCount, timeline.lengthSeconds());
+  std::printf("opening middle pictures at %.0f fps (time shown, picture, the count and note that chose it):\n", kFps);
+  int seen[32] = {};
+  for (const PictureStretch& s : schedule.stretches) {
+    ++seen[s.picture & 31];
+    if (s.count < 0) {
+      std::printf("  %7.3f s  picture %2d  initial\n", s.start, s.picture);
+    } else if (s.onset < 0.0) {
+      std::printf("  %7.3f s  picture %2d  count %4d\n", s.start, s.picture, s.count);
+    } else {
+      std::printf("  %7.3f s  picture %2d  count %4d  note at %7.3f s\n", s.start, s.picture, s.count, s.onset);
+    }
+  }
+  if (schedule.stretches.empty()) return;
+  int pictures = 0, fewest = 1 << 30, most = 0;
+  for (int n : seen) {
+    if (n == 0) continue;
+    ++pictures;
+    fewest = std::min(fewest, n);
+    most = std::max(most, n);
+  }
+  // The last stretch ends with the opening, not with a change: report it apart.
+  double shortest = 1e9, longest = 0.0;
+  for (size_t i = 0; i + 1 < schedule.stretches.size(); ++i) {
+    const double length = schedule.stretches[i].end - schedule.stretches[i].start;
+    shortest = std::min(shortest, length);
+    longest = std::max(longest, length);
+  }
+  const PictureStretch& last = schedule.stretches.back();
+  std::printf("pictures seen: %d, each %d to %d times; changes: %zu\n", pictures, fewest, most,
+              schedule.stretches.size() - 1);
+  if (schedule.stretches.size() > 1)
+    std::printf("stretches before the last: shortest %.3f s, longest %.3f s\n", shortest, longest);
+  std::printf("last: picture %d from %.3f s until the opening ends at %.3f s\n", last.picture, last.start,
+              schedule.end);
+}
 
 void put16(std::FILE* f, uint32_t v) {
   std::fputc(static_cast<int>(v & 0xFF), f);
@@ -113,6 +155,7 @@ int main(int argc, char** argv) {
     std::printf("instrument 1 hit %4d at %7.3f s\n", hit, timeline.timeOfHit(1, hit));
   for (int hit : {142, 150}) std::printf("instrument 4 hit %4d at %7.3f s\n", hit, timeline.timeOfHit(4, hit));
   std::printf("totals: instrument 1 %d, instrument 4 %d\n", timeline.hitsUpTo(1, 1e9), timeline.hitsUpTo(4, 1e9));
+  printOpening(timeline);
 
   int clipped = 0;
   for (size_t second = 0; second * kRate * 2 < pcm.size(); ++second) {
