@@ -1,9 +1,11 @@
-# Thin wrapper over CMake: `make run` shows the demo, `make test` runs the tests.
+# Thin wrapper over CMake: `make run` shows the demo, `make test` runs the tests,
+# `make package` writes the Debian package.
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+PACKAGE_BUILD ?= build-package
 
-.PHONY: all deps configure build run test bench format clean windows test-windows
+.PHONY: all deps configure build run test bench fuzz format clean package bench-capture windows test-windows
 
 all: build
 
@@ -33,6 +35,20 @@ windows: configure
 # Its checks under Wine, the 96-s run included.
 test-windows: windows
 	NATIVE_BUILD=$(BUILD) JOBS=$(JOBS) scripts/test-windows
+
+# libFuzzer harnesses (clang, ASan + UBSan) in build-fuzz/, each for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz:
+	scripts/install-deps fuzz
+	JOBS=$(JOBS) scripts/run-fuzzers $(FUZZ_SECONDS)
+
+# pixelfolk_<version>_<arch>.deb in $(PACKAGE_BUILD)/, built with Debian's flags.
+package:
+	scripts/build-package $(PACKAGE_BUILD) $(JOBS)
+
+# Whole-show captures timed against real time (PNG, and MP4 when ffmpeg is installed).
+bench-capture: build
+	scripts/bench-capture $(BUILD)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

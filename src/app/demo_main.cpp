@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 
 #include "app/frame_clock.h"
 #include "app/precision_timer.h"
@@ -22,9 +23,7 @@ const char kMusicFile[] = "demo.xm";
 constexpr int kMusicRate = 44100;
 constexpr int kMusicChannels = 32;
 
-}  // namespace
-
-int demoMain() {
+int runShow() {
   // Everything is loaded before the display opens; a bad list ends the
   // program in here with exit code 1.
   auto data = std::make_unique<DataController>(kResourceList);
@@ -56,4 +55,17 @@ int demoMain() {
   // The show's objects are left to the end of the process, as after Escape.
   displayClose();
   platform::exitProcess(0);
+}
+
+}  // namespace
+
+int demoMain() {
+  // Pictures are bounded in size, but the machine may still have less memory
+  // than the show needs: that ends with a message, not an abort.
+  try {
+    return runShow();
+  } catch (const std::bad_alloc&) {
+    platform::showMessageBox("Error", "Not enough memory to start the show.");
+    platform::exitProcess(1);
+  }
 }

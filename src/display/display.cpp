@@ -20,6 +20,8 @@ struct DisplayState {
 };
 
 DisplayState state;
+int32_t windowWidth = 0;  // 0: full screen
+int32_t windowHeight = 0;
 DisplayDevice* installedDevice = nullptr;
 char failureText[256] = "";
 
@@ -84,6 +86,7 @@ int displayOpen(const char* title, int32_t width, int32_t height) {
   state.deviceCreated = true;
 
   dev.registerWindowClass(title, displayWindowProc);
+  if (windowWidth > 0) dev.useWindow(windowWidth, windowHeight);
   dev.createWindow(title, title);
   if (!dev.setExclusiveFullscreen()) return failOnDevice("no fullscreen access");
   if (!setSomeDisplayMode(dev)) return failOnDevice("no display mode at 32, 24 or 16 bits per pixel");
@@ -105,6 +108,11 @@ int displayOpen(const char* title, int32_t width, int32_t height) {
 
   dev.setScreenSaverActive(false);
   return 1;
+}
+
+void displayUseWindow(int32_t width, int32_t height) {
+  windowWidth = width > 0 && height > 0 ? width : 0;
+  windowHeight = windowWidth > 0 ? height : 0;
 }
 
 int displayPresent(const uint32_t* framebuffer) {
@@ -177,5 +185,6 @@ PixelConverter displayPixelConverter() { return state.converter; }
 void setDisplayDevice(DisplayDevice* newDevice) {
   installedDevice = newDevice;
   state = DisplayState{};
+  windowWidth = windowHeight = 0;
   failureText[0] = '\0';
 }

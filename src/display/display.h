@@ -12,6 +12,11 @@
 // `title` names the window and must outlive the display.
 int displayOpen(const char* title, int32_t width, int32_t height);
 
+// Asks for the picture in an ordinary window of width x height instead of
+// the full screen, scaled with its aspect kept; applies to the next
+// displayOpen. A device that only knows the full screen ignores it.
+void displayUseWindow(int32_t width, int32_t height);
+
 // Empties the window's message queue (Escape and close requests end the
 // process in there), then, while the application is active, converts the
 // framebuffer's height rows of width words into the back buffer and flips.

@@ -51,6 +51,11 @@ class DisplayDevice {
   virtual bool findDriverEntry() = 0;
   virtual bool createDevice() = 0;
   virtual void registerWindowClass(const char* className, DisplayWindowProc windowProc) = 0;
+  // Called before createWindow only when the picture should go into an
+  // ordinary window of this size instead of the full screen; the mode set
+  // later stays the framebuffer's size, scaled into the window. A device
+  // that only knows the full screen keeps to it.
+  virtual void useWindow(int32_t /*width*/, int32_t /*height*/) {}
   virtual void createWindow(const char* className, const char* title) = 0;
   virtual bool setExclusiveFullscreen() = 0;
   virtual bool setDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) = 0;

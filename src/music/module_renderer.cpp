@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "music/module_check.h"
+#include "platform/platform.h"
+
 namespace {
 
 // libxmp's slowest tick: 2.5 s / BPM at its lowest BPM.
@@ -48,9 +51,24 @@ bool ModuleRenderer::loadFile(const char* path, int rate) {
     setFailure("no file name");
     return false;
   }
-  // libxmp reports a missing file only as a system error; ask errno why.
   errno = 0;
-  const int result = xmp_load_module(context_, path);
+  int64_t size = 0;
+  FILE* file = platform::openRegularFile(path, "rb", &size);
+  if (file == nullptr) {
+    setFailure(errno == EINVAL ? "not a regular file" : errno != 0 ? std::strerror(errno) : "cannot be read");
+    return false;
+  }
+  // libxmp reports a read error only as a system error; ask errno why.
+  errno = 0;
+  const int result = xmp_load_module_from_file(context_, file, static_cast<long>(size));
+  // libxmp takes a read error for the end of the file, and would play what it got.
+  const bool readFailed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (readFailed) {
+    if (result == 0) xmp_release_module(context_);
+    setFailure("cannot be read");
+    return false;
+  }
   return start(result, rate);
 }
 
@@ -81,6 +99,9 @@ bool ModuleRenderer::start(int loadResult, int rate) {
       setFailure("the module is damaged or cannot be read");
       return false;
   }
+  xmp_module_info info{};
+  xmp_get_module_info(context_, &info);
+  silencedSamples_ = info.mod != nullptr ? silenceSamplesWithoutData(*info.mod) : 0;
   if (xmp_start_player(context_, rate, 0) != 0) {
     xmp_release_module(context_);
     setFailure("the module cannot play at this rate");

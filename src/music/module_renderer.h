@@ -38,10 +38,14 @@ class ModuleRenderer {
   bool hasPlayer() const { return context_ != nullptr; }
 
   // Load a module and make it ready to play from its start at `rate` Hz.
-  // On failure the renderer holds no module and failure() says why.
+  // On failure the renderer holds no module and failure() says why. Only a
+  // regular file is read: a directory, FIFO or device is refused.
   bool loadFile(const char* path, int rate);
   bool loadMemory(const void* data, size_t size, int rate);
   const char* failure() const { return failure_; }
+  // Samples of the loaded module emptied before it played, since the player
+  // would write through their missing data (music/module_check.h).
+  int silencedSamples() const { return silencedSamples_; }
 
   bool loaded() const { return loaded_; }
   bool ended() const { return ended_; }
@@ -71,6 +75,7 @@ class ModuleRenderer {
   bool ended_ = false;
   int rate_ = 44100;
   int64_t framesRendered_ = 0;
+  int silencedSamples_ = 0;
   TriggerTracker tracker_;
   char failure_[160] = "";
 };

@@ -64,6 +64,10 @@ MusicPlayer& MusicPlayer::open(const char* name, uint8_t kind, int rate, int /*c
     delete renderer;
     return *this;
   }
+  if (renderer->silencedSamples() > 0) {
+    std::fprintf(stderr, "Music file \"%s\" is damaged: %d of its samples have no data and stay silent\n", name,
+                 renderer->silencedSamples());
+  }
   song = renderer;
   return *this;
 }

@@ -28,4 +28,9 @@ int openAudioOutput(int rate, int bufferFrames, AudioFill fill, void* user, Audi
 // longer the current output is ignored.
 void closeAudioOutput(int output);
 
+// Makes every later output the silent one from the start, without trying a
+// real device: the callback still runs in real time, so the music still
+// drives the show. Called before the first output opens.
+void muteAudioOutput();
+
 }  // namespace platform

@@ -5,8 +5,16 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 namespace platform {
+
+// Opens a file for reading ("r" or "rb") only when it is a regular file after
+// following symlinks. A directory, FIFO or device gives nullptr like a missing
+// file, so a reader never blocks on a pipe nor reads endless data; errno is
+// then EISDIR for a directory and EINVAL for any other kind. `size`, when
+// given, receives the file's size in bytes.
+FILE* openRegularFile(const char* path, const char* mode, int64_t* size = nullptr);
 
 // A modal box with a caption and an OK button, owned by no window. The same
 // text also goes to standard error as one line "caption: text". Without a
@@ -28,6 +36,9 @@ int64_t readCounter();
 
 void sleepMilliseconds(int milliseconds);
 
+// True when standard error goes to a terminal a person watches, not to a file or pipe.
+bool standardErrorIsTerminal();
+
 // Called by exitProcess before the process ends, in reverse order of
 // registration; the sound output registers its shutdown here so that the
 // process never ends under a running audio callback.
@@ -36,5 +47,10 @@ void atProcessExit(void (*hook)());
 // Ends the process with the given exit code after the registered hooks ran
 // and standard output and error were flushed.
 [[noreturn]] void exitProcess(int code);
+
+// For fuzz harnesses, which must go on after an input that would end the
+// program: once set, exitProcess calls `instead` (after the hooks and the
+// flush) where it would end the process. It must not return: it throws.
+void interceptExit(void (*instead)(int code));
 
 }  // namespace platform

@@ -35,12 +35,24 @@ class SdlDisplayDevice final : public DisplayDevice {
 
   void registerWindowClass(const char*, DisplayWindowProc procedure) override { windowProc = procedure; }
 
+  void useWindow(int32_t width, int32_t height) override {
+    windowedWidth = width;
+    windowedHeight = height;
+  }
+
   // A borderless window of the desktop's size covers the screen also on an X
   // server without a window manager, where SDL's fullscreen flags alone leave
-  // it at its first size. It stays hidden until the mode is set.
+  // it at its first size. A window asked for instead is an ordinary one the
+  // user may resize; the renderer keeps the picture's aspect in either. The
+  // window stays hidden until the mode is set.
   void createWindow(const char*, const char* title) override {
-    window = SDL_CreateWindow(title, desktop.x, desktop.y, desktop.w, desktop.h,
-                              SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (windowedWidth > 0) {
+      window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, windowedWidth, windowedHeight,
+                                SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    } else {
+      window = SDL_CreateWindow(title, desktop.x, desktop.y, desktop.w, desktop.h,
+                                SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
     if (window == nullptr) {
       fail("no window: %s", SDL_GetError());
       return;
@@ -112,12 +124,13 @@ class SdlDisplayDevice final : public DisplayDevice {
 
   void sleep(int32_t milliseconds) override { sleepMilliseconds(milliseconds); }
 
+  // Stays marked lost until a texture is made again, so that a failed
+  // rebuild is retried on the next frame instead of leaving the screen dark.
   void restorePrimary() override {
     if (!texturesLost || renderer == nullptr) return;
-    texturesLost = false;
     if (texture != nullptr) SDL_DestroyTexture(texture);
     texture = nullptr;
-    createTexture();
+    texturesLost = !createTexture();
   }
 
   bool lockBackBuffer(LockedSurface* surface) override {
@@ -168,6 +181,7 @@ class SdlDisplayDevice final : public DisplayDevice {
     if (window != nullptr) SDL_DestroyWindow(window);
     window = nullptr;
     windowId = 0;
+    windowedWidth = windowedHeight = 0;  // the next open is full screen unless asked again
   }
 
   void freeDriver() override {
@@ -270,6 +284,8 @@ class SdlDisplayDevice final : public DisplayDevice {
   bool videoStarted = false;
   SDL_Rect desktop{};
   SDL_Window* window = nullptr;
+  int32_t windowedWidth = 0;  // 0: the full screen
+  int32_t windowedHeight = 0;
   uint32_t windowId = 0;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;

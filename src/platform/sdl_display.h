@@ -1,6 +1,7 @@
 // The display device of the show, on SDL2: a borderless window covering the
-// desktop, a renderer that scales the picture to fill it with its aspect kept,
-// and a streaming texture in the display's own pixel format as back buffer.
+// desktop (or, when asked, an ordinary window of a given size), a renderer
+// that scales the picture to fill it with its aspect kept, and a streaming
+// texture in the display's own pixel format as back buffer.
 //
 // The display format is the window's native format when it is one of the
 // eight the converters serve, else 32-bit 0xFF0000/0xFF00/0xFF. The

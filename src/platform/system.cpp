@@ -15,6 +15,7 @@ constexpr int kMaxExitHooks = 8;
 void (*exitHooks[kMaxExitHooks])();
 int exitHookCount = 0;
 bool messagesOffScreen = false;
+void (*exitInterceptor)(int) = nullptr;
 
 bool driverIsHeadless(const char* driver) {
   return driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
@@ -54,7 +55,10 @@ void exitProcess(int code) {
   while (exitHookCount > 0) exitHooks[--exitHookCount]();
   std::fflush(stdout);
   std::fflush(stderr);
+  if (exitInterceptor != nullptr) exitInterceptor(code);
   std::exit(code);
 }
+
+void interceptExit(void (*instead)(int code)) { exitInterceptor = instead; }
 
 }  // namespace platform

@@ -94,8 +94,10 @@ void Picture::drawKeyed(int32_t x, int32_t y, const Image* mask) const {
   }
 }
 
-void Picture::drawScrolling(float dx, float dy, float scale) const {
-  if (!image || image->width != Screen::width || image->height != Screen::height || !hasDrawableLayout(*image)) return;
+bool Picture::drawScrolling(float dx, float dy, float scale) const {
+  if (!image || image->width != Screen::width || image->height != Screen::height || !hasDrawableLayout(*image)) {
+    return false;
+  }
 
   scrollOffsetX = blits::advanceScrollOffset(scrollOffsetX, dx * scale, static_cast<float>(Screen::width));
   scrollOffsetY = blits::advanceScrollOffset(scrollOffsetY, dy * scale, static_cast<float>(Screen::height));
@@ -116,4 +118,5 @@ void Picture::drawScrolling(float dx, float dy, float scale) const {
     pixelruns::packRgbRun(source, target + firstTarget, split);
     pixelruns::packRgbRun(source + 3 * split, target, Screen::width - split);
   }
+  return true;
 }

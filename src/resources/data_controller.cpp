@@ -1,22 +1,43 @@
 #include "resources/data_controller.h"
 
 #include <cstdio>
+#include <memory>
 
+#include "platform/platform.h"
 #include "resources/error_message.h"
 #include "resources/resource_list.h"
 
 using resources::failWithError;
 
+namespace {
+
+[[noreturn]] void failOnListSize(const char* listPath) {
+  failWithError("The resfile %s is larger than %lli bytes, the most a resource list may hold.", listPath,
+                static_cast<long long>(resources::kMaxListBytes));
+}
+
+}  // namespace
+
 DataController::DataController(const char* listPath) {
-  FILE* file = std::fopen(listPath, "r");
+  // A directory, FIFO or device is no list: reading one would fail, never
+  // end, or look like an empty list and a blank show.
+  int64_t size = 0;
+  // Closed however the reading ends, also when a harness goes on after an exit.
+  const std::unique_ptr<FILE, int (*)(FILE*)> list(platform::openRegularFile(listPath, "r", &size), &std::fclose);
+  FILE* file = list.get();
   if (file == nullptr) failWithError("Couldn't open DataController file!");
+  if (size > resources::kMaxListBytes) failOnListSize(listPath);
 
   resources::ResourceFields fields;
   int32_t lineNumber = 1;
   int32_t resourceCount = 0;
   char path[resources::kPathBufferSize];
 
-  for (resources::ListLine line = resources::readListLine(file); line.present; line = resources::readListLine(file)) {
+  for (resources::ListLine line = resources::readListLine(file);; line = resources::readListLine(file)) {
+    if (line.failed) failWithError("Couldn't open DataController file!");
+    if (!line.present) break;
+    // A file that grows while it is read is held to the same limit.
+    if (std::ftell(file) > resources::kMaxListBytes) failOnListSize(listPath);
     if (line.tooLong) {
       failWithError("Line %i in the resfile %s is longer than %i characters.", lineNumber, listPath,
                     resources::kMaxListLineLength);
@@ -60,7 +81,6 @@ DataController::DataController(const char* listPath) {
     ++lineNumber;
     ++resourceCount;
   }
-  std::fclose(file);
 }
 
 Picture* DataController::getPicture(int32_t index) {

@@ -1,14 +1,35 @@
 #include "resources/picture.h"
 
+#include <csetjmp>
 #include <cstdio>
 #include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "platform/platform.h"
 #include "resources/error_message.h"
 
 namespace {
+
+// A header may declare any size up to 65535 x 65535; the decoder would
+// allocate for it before reading a single pixel.
+constexpr JDIMENSION kMaxPictureSide = 16384;
+constexpr size_t kMaxDecodedBytes = size_t{256} << 20;
+
+// The decoder's fatal errors come back here by longjmp instead of ending the
+// process inside the library, so that the message can name the file.
+struct DecoderErrors {
+  jpeg_error_mgr manager;  // first, so the library's pointer is also ours
+  std::jmp_buf fatal;
+  char message[JMSG_LENGTH_MAX];
+};
+
+void onFatalError(j_common_ptr decoder) {
+  auto* errors = reinterpret_cast<DecoderErrors*>(decoder->err);
+  (*decoder->err->format_message)(decoder, errors->message);
+  std::longjmp(errors->fatal, 1);
+}
 
 // Every blit and the font read three bytes per pixel. Greyscale files are
 // expanded to RGB by the decoder; anything else that is not already
@@ -21,20 +42,30 @@ bool selectRgbOutput(jpeg_decompress_struct& decoder) {
   return decoder.num_components == 3 && decoder.out_color_space == JCS_RGB;
 }
 
+bool withinBounds(const jpeg_decompress_struct& decoder) {
+  if (decoder.image_width > kMaxPictureSide || decoder.image_height > kMaxPictureSide) return false;
+  return size_t{3} * decoder.image_width * decoder.image_height <= kMaxDecodedBytes;
+}
+
+enum class Decoded { usable, refused, fatal };
+
 // Decodes straight into the image's buffer: the row table lets the library
-// fill as many rows per call as it likes, with no copy afterwards.
-bool decode(jpeg_decompress_struct& decoder, Image& image) {
+// fill as many rows per call as it likes, with no copy afterwards. The
+// objects that need destructors belong to the caller, since a fatal error
+// returns here by longjmp.
+Decoded decode(jpeg_decompress_struct& decoder, DecoderErrors& errors, Image& image, std::vector<JSAMPROW>& rows) {
+  if (setjmp(errors.fatal) != 0) return Decoded::fatal;
   jpeg_read_header(&decoder, TRUE);
-  if (!selectRgbOutput(decoder)) return false;
+  if (!withinBounds(decoder) || !selectRgbOutput(decoder)) return Decoded::refused;
   jpeg_start_decompress(&decoder);
-  if (decoder.output_components != 3) return false;
+  if (decoder.output_components != 3) return Decoded::refused;
 
   image.width = static_cast<int32_t>(decoder.output_width);
   image.height = static_cast<int32_t>(decoder.output_height);
   image.rowStride = decoder.output_components * image.width;
   image.pixels.resize(static_cast<size_t>(image.rowStride) * static_cast<size_t>(image.height));
 
-  std::vector<JSAMPROW> rows(static_cast<size_t>(image.height));
+  rows.resize(static_cast<size_t>(image.height));
   for (size_t r = 0; r < rows.size(); ++r) rows[r] = image.pixels.data() + r * static_cast<size_t>(image.rowStride);
 
   JDIMENSION linesRead = 0;
@@ -42,8 +73,31 @@ bool decode(jpeg_decompress_struct& decoder, Image& image) {
     linesRead += jpeg_read_scanlines(&decoder, rows.data() + linesRead, decoder.output_height - linesRead);
   }
   jpeg_finish_decompress(&decoder);
-  return true;
+  return Decoded::usable;
 }
+
+// The decoder and its file, released however decoding ends.
+struct DecoderSession {
+  jpeg_decompress_struct decoder;
+  DecoderErrors errors;
+  FILE* file;
+
+  explicit DecoderSession(FILE* input) : file(input) {
+    // The standard manager prints warnings (such as a file that ends early,
+    // decoded on with filler data); fatal errors come back to decode().
+    decoder.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = onFatalError;
+    errors.message[0] = '\0';
+    jpeg_create_decompress(&decoder);
+    jpeg_stdio_src(&decoder, file);
+  }
+  ~DecoderSession() {
+    jpeg_destroy_decompress(&decoder);
+    std::fclose(file);
+  }
+  DecoderSession(const DecoderSession&) = delete;
+  DecoderSession& operator=(const DecoderSession&) = delete;
+};
 
 }  // namespace
 
@@ -55,27 +109,28 @@ void Picture::load(const char* path, int32_t index) {
   resourceIndex = index;
   image.reset();
 
-  FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+  // A directory, FIFO or device is handled like a missing file.
+  FILE* file = path != nullptr ? platform::openRegularFile(path, "rb") : nullptr;
   if (file == nullptr) {
     resources::showError("Couldn't load the image %s.", path != nullptr ? path : "");
     return;
   }
 
-  // The standard error manager: a fatal decoder error prints the library's
-  // message and ends the process with exit code 1; warnings (such as a file
-  // that ends early) are printed and decoding goes on with filler data.
-  jpeg_decompress_struct decoder;
-  jpeg_error_mgr errors;
-  decoder.err = jpeg_std_error(&errors);
-  jpeg_create_decompress(&decoder);
-  jpeg_stdio_src(&decoder, file);
-
   auto decoded = std::make_unique<Image>();
-  const bool usable = decode(decoder, *decoded);
-  jpeg_destroy_decompress(&decoder);
-  std::fclose(file);
-
-  if (!usable) {
+  std::vector<JSAMPROW> rows;
+  Decoded result;
+  {
+    DecoderSession session(file);
+    result = decode(session.decoder, session.errors, *decoded, rows);
+    // The decoder takes a read error for the end of the file; it is no picture.
+    if (std::ferror(session.file) != 0) result = Decoded::refused;
+    if (result == Decoded::fatal) {
+      // The library's own text, now with the file it is about; the process
+      // ends with code 1 as the library's own exit would have.
+      resources::failWithError("%s: %s", path, session.errors.message);
+    }
+  }
+  if (result != Decoded::usable) {
     resources::showError("Couldn't load the image %s.", path);
     return;
   }

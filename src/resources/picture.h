@@ -30,6 +30,7 @@ class Picture {
   // same offset, or the picture's own without a mask) has every byte below 20.
   void drawKeyed(int32_t x, int32_t y, const Image* mask) const;
   // Advances the shared scroll offsets by (dx, dy) * scale and fills the whole
-  // framebuffer with the picture, shifted and wrapped. Only 640 x 480 pictures.
-  void drawScrolling(float dx, float dy, float scale) const;
+  // framebuffer with the picture, shifted and wrapped. Only 640 x 480 pictures:
+  // returns whether it filled the framebuffer (false: it drew nothing).
+  bool drawScrolling(float dx, float dy, float scale) const;
 };

@@ -5,21 +5,29 @@ namespace resources {
 ListLine readListLine(FILE* file) {
   ListLine line;
   int c = std::getc(file);
-  if (c == EOF) return line;
+  if (c == EOF) {
+    line.failed = std::ferror(file) != 0;
+    return line;
+  }
   line.present = true;
   // Keep one character past the limit so that "<79 chars>\r\n" can still
-  // drop its carriage return; everything further only counts as too long.
+  // drop its carriage return; one more proves the line too long.
   constexpr size_t kKept = kMaxListLineLength + 1;
-  size_t length = 0;
   for (; c != EOF && c != '\n'; c = std::getc(file)) {
-    if (line.text.size() < kKept) line.text.push_back(static_cast<char>(c));
-    ++length;
+    if (line.text.size() == kKept) {
+      line.tooLong = true;
+      line.text.resize(kMaxListLineLength);
+      return line;
+    }
+    line.text.push_back(static_cast<char>(c));
   }
-  if (c == '\n' && length > 0 && length <= kKept && line.text.back() == '\r') {
-    line.text.pop_back();
-    --length;
+  if (c == EOF && std::ferror(file) != 0) {
+    line.present = false;
+    line.failed = true;
+    return line;
   }
-  if (length > static_cast<size_t>(kMaxListLineLength)) {
+  if (c == '\n' && !line.text.empty() && line.text.back() == '\r') line.text.pop_back();
+  if (line.text.size() > static_cast<size_t>(kMaxListLineLength)) {
     line.tooLong = true;
     line.text.resize(kMaxListLineLength);
   }

@@ -10,6 +10,8 @@ namespace resources {
 
 constexpr int kMaxListLineLength = 79;  // characters, line end not counted
 constexpr int kPathBufferSize = 80;     // paths are built in this many chars, NUL included
+// No real list comes near this; a larger file is refused before it is read.
+constexpr int64_t kMaxListBytes = 1 << 20;
 
 constexpr int32_t kPictureType = 1;
 constexpr int32_t kAnimationType = 2;
@@ -23,12 +25,15 @@ struct ResourceFields {
 };
 
 struct ListLine {
-  bool present = false;  // false once the end of the file has been met
+  bool present = false;  // false once the end of the file has been met, or on a read error
+  bool failed = false;   // a read error: the rest of the list is unknown, not absent
   bool tooLong = false;  // more than kMaxListLineLength characters
   std::string text;      // without its line end ("\n" or "\r\n"); cut when tooLong
 };
 
 // Reads the next line; a last line without a line end counts as a line.
+// Reading stops as soon as a line is known to be too long, so a line without
+// end costs no more than the limit.
 ListLine readListLine(FILE* file);
 
 // Empty lines and lines starting with '.' are skipped.

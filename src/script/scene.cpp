@@ -56,12 +56,16 @@ void playAnimation(const Frame& f, int32_t index) {
   animation->play(320, 240, f.delta);
 }
 
+// Starts from a black frame, as every scene does, unless the background
+// fills every pixel anyway: clearing first would only be drawn over.
 void drawOpening(const Frame& f) {
+  bool filled = false;
   if (readHits1() < kBackgroundGone) {
     if (Picture* background = f.data.getPicture(1)) {
-      background->drawScrolling(-1.0f, 0.56f, static_cast<float>(f.delta * 128.0));
+      filled = background->drawScrolling(-1.0f, 0.56f, static_cast<float>(f.delta * 128.0));
     }
   }
+  if (!filled) Screen::clear(0, 0, 0);
   const struct { int32_t sprite, mask, y; } sprites[] = {{2, 3, 400}, {4, 5, 80}};
   for (const auto& s : sprites) {
     Picture* sprite = f.data.getPicture(s.sprite);
@@ -117,7 +121,6 @@ void drawClosing(const Frame& f, double elapsed) {
 
 void runScene(DataController& data, const FrameClock& clock, const Font& font) {
   const Frame f{data, font, clock.frameDelta};
-  Screen::clear(0, 0, 0);
 
   // A frame in which the count crosses a threshold draws the earlier scene and
   // then the later one over it.
@@ -125,6 +128,8 @@ void runScene(DataController& data, const FrameClock& clock, const Font& font) {
   if (h < kTitleStart) {
     drawOpening(f);
     h = readHits1();
+  } else {
+    Screen::clear(0, 0, 0);
   }
   if (h >= kTitleStart && h < kGreetingsStart) {
     drawTitle(f);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,9 @@ TEST(CaptureOptions, AcceptedCommandLines) {
   EXPECT_EQ(o->framesDir, "out");
   EXPECT_EQ(o->fps.numerator, 60);
   EXPECT_EQ(o->fps.denominator, 1);
-  EXPECT_EQ(o->showDir, ".");
+  // The tests run in the build tree, outside the show: the default is the
+  // show the build wrote, found by the show's own rule.
+  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(o->showDir) / "resinfo.rli")) << o->showDir;
   EXPECT_EQ(o->loadDelay, 0.0);
 
   o = parse({"--video", "show.mp4", "--fps", "60000/1001", "-C", "show", "--from", "1.5", "--to", "2", "-q"});
@@ -37,6 +40,21 @@ TEST(CaptureOptions, AcceptedCommandLines) {
   ASSERT_TRUE(o);
   EXPECT_EQ(*o->frameAt, 42.25);
   EXPECT_EQ(o->loadDelay, 0.3);
+
+  EXPECT_EQ(o->pngCompression, PngCompression::fast);
+  EXPECT_EQ(o->threads, 0u);
+  EXPECT_EQ(o->video.preset, "ultrafast");
+
+  o = parse({"--frames", "f", "--png-compression", "zlib", "--threads", "3", "--video", "v.mp4", "--video-preset",
+             "veryfast", "--video-crf", "0"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->pngCompression, PngCompression::zlib);
+  EXPECT_EQ(o->threads, 3u);
+  EXPECT_EQ(o->video.preset, "veryfast");
+  EXPECT_EQ(o->video.crf, 0);
+  o = parse({"--video", "v.mp4", "--video-crf", "51"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->video.crf, 51);
 
   o = parse({"--help"});
   ASSERT_TRUE(o);
@@ -62,6 +80,13 @@ TEST(CaptureOptions, RefusedCommandLinesSayWhy) {
       {{"--frame-at", "3"}, "go together"},
       {{"--png", "x.png"}, "go together"},
       {{"--frames", "a", "--loud"}, "unknown option"},
+      {{"--frames", "a", "--png-compression", "best"}, "fast or zlib"},
+      {{"--frames", "a", "--threads", "0"}, "--threads"},
+      {{"--frames", "a", "--threads", "65"}, "--threads"},
+      {{"--video", "a", "--video-preset", "placebo2"}, "x264 preset"},
+      {{"--video", "a", "--video-crf", "52"}, "--video-crf"},
+      {{"--video", "a", "--video-crf", "-1"}, "--video-crf"},
+      {{"--video", "a", "--video-crf", "00x"}, "--video-crf"},
   };
   for (const auto& c : cases) {
     std::string error;

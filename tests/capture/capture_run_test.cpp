@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,7 +39,8 @@ Result capture(const std::string& args) {
   // One file per test: ctest runs the tests of this program in parallel.
   const fs::path errFile =
       fs::path(testing::TempDir()) /
-      ("capture-stderr-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt");
+      ("capture-stderr-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+       std::to_string(getpid()) + ".txt");
   const std::string command = std::string(CAPTURE_EXE) + " " + args + " 2>" + errFile.string();
   const int status = std::system(command.c_str());
   std::ifstream in(errFile);
@@ -69,7 +71,8 @@ class Scratch : public testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::path(testing::TempDir()) /
-           ("capture-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("capture-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+            std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -104,6 +107,74 @@ TEST_F(Scratch, SameRangeTwiceGivesIdenticalFramesAndSound) {
 // the counts the music has reached by then, on a clock that ticked at the
 // same frame times. The counts here come from the music library's own
 // timeline scan, not from the capture tool.
+// A still picture held for a while gives runs of equal frames, compressed
+// once and written under every frame's name; the run ends where the second
+// credit comes in (78.5 s).
+TEST_F(Scratch, RepeatedFramesAcrossTheSecondCredit) {
+  ASSERT_EQ(capture(show_ + "--from 78 --to 79 --frames " + at("still")).code, 0);
+  ASSERT_EQ(capture(show_ + "--frame-at 78 --png " + at("before.png")).code, 0);
+  ASSERT_EQ(capture(show_ + "--frame-at 79 --png " + at("after.png")).code, 0);
+  const std::vector<uint32_t> before = readPng(at("before.png"));
+  const std::vector<uint32_t> after = readPng(at("after.png"));
+  ASSERT_EQ(before.size(), 307200u);
+  ASSERT_NE(before, after);
+  int beforeCount = 0, afterCount = 0;
+  for (int k = 0; k <= 60; ++k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", k);
+    const std::vector<uint32_t> frame = readPng(at("still") + name);
+    ASSERT_EQ(frame.size(), 307200u) << name;
+    // Once the credit is in, every later frame shows it.
+    if (frame == before) {
+      EXPECT_EQ(afterCount, 0) << name;
+      ++beforeCount;
+    } else {
+      EXPECT_EQ(frame, after) << name;
+      ++afterCount;
+    }
+  }
+  EXPECT_GT(beforeCount, 20);
+  EXPECT_GT(afterCount, 20);
+}
+
+// The earlier compression stays available for comparison: its files differ
+// in bytes but hold the same pixels.
+TEST_F(Scratch, BothPngCompressionsHoldTheSameFrames) {
+  ASSERT_EQ(capture(show_ + "--fps 10 --from 20 --to 20.3 --frames " + at("fast")).code, 0);
+  ASSERT_EQ(
+      capture(show_ + "--fps 10 --from 20 --to 20.3 --png-compression zlib --threads 1 --frames " + at("zlib")).code,
+      0);
+  for (const char* name : {"frame-000000.png", "frame-000003.png"}) {
+    const std::vector<uint32_t> fast = readPng(at("fast") + "/" + name);
+    ASSERT_EQ(fast.size(), 307200u) << name;
+    EXPECT_EQ(fast, readPng(at("zlib") + "/" + name)) << name;
+    EXPECT_NE(readBytes(at("fast") + "/" + name), readBytes(at("zlib") + "/" + name)) << name;
+  }
+}
+
+// Standard error that is not a terminal gets no progress line, even without
+// -q; a terminal gets one with the rate, the speed and the time left.
+TEST_F(Scratch, ProgressLineOnlyOnATerminal) {
+  const std::string range = "-C " + std::string(SHOW_DIR) + " --fps 10 --to 1 --frames ";
+  Result r = capture(range + at("logged"));
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.err, "");
+
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no 'script' to run on a terminal";
+  const std::string command =
+      "script -qec '" + std::string(CAPTURE_EXE) + " " + range + at("watched") + "' /dev/null </dev/null 2>&1";
+  FILE* out = popen(command.c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  std::string shown;
+  char buffer[4096];
+  size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, out)) > 0) shown.append(buffer, n);
+  EXPECT_EQ(WEXITSTATUS(pclose(out)), 0);
+  EXPECT_NE(shown.find("frames/s"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("x real time"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("11 frames (1.10 s of show)"), std::string::npos) << shown;
+}
+
 TEST_F(Scratch, CapturedFramesAgreeWithTheSceneScriptAtEachScene) {
   const TriggerTimeline timeline = scanTriggerTimelineFile((fs::path(SHOW_DIR) / "demo.xm").c_str(), 44100);
   ASSERT_TRUE(timeline.loaded);

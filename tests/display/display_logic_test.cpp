@@ -87,6 +87,33 @@ TEST_F(DisplayLogic, OpensInOrderOnADisplayThatOffersEverything) {
   EXPECT_STREQ(displayFailureReason(), "");
 }
 
+// The window request reaches the device before its window is made, and the
+// mode stays the framebuffer's size; the device forgets it with a new device.
+TEST_F(DisplayLogic, AWindowIsAskedForBeforeTheWindowIsMadeAndOnlyWhenRequested) {
+  displayUseWindow(800, 600);
+  ASSERT_EQ(open(), 1);
+  Calls expected = kFullOpen;
+  expected.insert(expected.begin() + 4, "useWindow 800x600");
+  EXPECT_EQ(fake.calls, expected);
+  displayClose();
+
+  const struct { int32_t width, height; } ignored[] = {{0, 0}, {0, 600}, {800, 0}, {-800, 600}};
+  for (const auto& request : ignored) {
+    setDisplayDevice(&fake);
+    fake.takeCalls();
+    displayUseWindow(request.width, request.height);
+    ASSERT_EQ(open(), 1);
+    EXPECT_EQ(fake.calls, kFullOpen) << request.width << "x" << request.height;
+    displayClose();
+  }
+
+  displayUseWindow(800, 600);
+  setDisplayDevice(&fake);
+  fake.takeCalls();
+  ASSERT_EQ(open(), 1);
+  EXPECT_EQ(fake.calls, kFullOpen) << "a new device starts full screen";
+}
+
 TEST_F(DisplayLogic, SixteenBitOnlyDisplayGetsTheConverterOfItsFormat) {
   fake.depths = {16};
   fake.format = {true, 16, 0xF800, 0x7E0, 0x1F, 0};

@@ -35,6 +35,9 @@ class FakeDisplayDevice final : public DisplayDevice {
   bool findDriverEntry() override { return step("findDriverEntry"); }
   bool createDevice() override { return step("createDevice"); }
   void registerWindowClass(const char* className, DisplayWindowProc procedure) override;
+  void useWindow(int32_t width, int32_t height) override {
+    calls.push_back("useWindow " + std::to_string(width) + "x" + std::to_string(height));
+  }
   void createWindow(const char* className, const char* title) override;
   bool setExclusiveFullscreen() override { return step("setExclusiveFullscreen"); }
   bool setDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) override;

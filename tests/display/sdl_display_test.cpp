@@ -96,6 +96,35 @@ TEST(SdlDisplay, EachFormatShowsTheFramebufferReducedByItsRule) {
   }
 }
 
+// A window of any size shows the whole 4:3 picture, as large as fits, in the
+// middle; the next open without a request is full screen again.
+TEST(SdlDisplay, AWindowShowsThePictureScaledWithItsAspect) {
+  const std::vector<uint32_t> framebuffer = knownFramebuffer();
+  const struct {
+    int32_t windowWidth, windowHeight, pictureWidth, pictureHeight;
+  } cases[] = {{800, 600, 800, 600}, {640, 480, 640, 480}, {1000, 600, 800, 600}, {400, 900, 400, 300}};
+  for (const auto& c : cases) {
+    useSoftwareRendering("32Rgb888");
+    displayUseWindow(c.windowWidth, c.windowHeight);
+    ASSERT_EQ(displayOpen(kTitle, kWidth, kHeight), 1) << displayFailureReason();
+    EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+    // The display's window is the only one open.
+    SDL_Window* window = nullptr;
+    for (uint32_t id = 1; window == nullptr && id < 1000; ++id) window = SDL_GetWindowFromID(id);
+    ASSERT_NE(window, nullptr);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    EXPECT_EQ(width, c.windowWidth);
+    EXPECT_EQ(height, c.windowHeight);
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    platform::DisplayReadBack picture;
+    ASSERT_TRUE(platform::readBackSdlDisplay(&picture)) << SDL_GetError();
+    EXPECT_EQ(picture.width, c.pictureWidth) << c.windowWidth << "x" << c.windowHeight;
+    EXPECT_EQ(picture.height, c.pictureHeight) << c.windowWidth << "x" << c.windowHeight;
+    displayClose();
+  }
+}
+
 TEST(SdlDisplay, AnUnknownForcedFormatFailsToOpenWithAReason) {
   useSoftwareRendering("12Rgb444");
   EXPECT_EQ(displayOpen(kTitle, kWidth, kHeight), 0);
@@ -129,6 +158,51 @@ TEST(SdlDisplay, PresentingGoesOnAfterARendererReset) {
   EXPECT_EQ(std::vector<uint8_t>(picture.pixels.begin(), picture.pixels.begin() + 3),
             (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));
   displayClose();
+}
+
+// SDL's allocator, made to refuse large blocks on demand: the software
+// renderer's texture pixels are the only block of a frame's size.
+SDL_malloc_func sdlMalloc = nullptr;
+SDL_calloc_func sdlCalloc = nullptr;
+SDL_realloc_func sdlRealloc = nullptr;
+SDL_free_func sdlFree = nullptr;
+std::atomic<bool> refuseLargeBlocks{false};
+constexpr size_t kLargeBlock = 100000;
+
+void* refusingMalloc(size_t size) { return refuseLargeBlocks && size >= kLargeBlock ? nullptr : sdlMalloc(size); }
+void* refusingCalloc(size_t count, size_t size) {
+  return refuseLargeBlocks && count * size >= kLargeBlock ? nullptr : sdlCalloc(count, size);
+}
+void* refusingRealloc(void* block, size_t size) {
+  return refuseLargeBlocks && size >= kLargeBlock ? nullptr : sdlRealloc(block, size);
+}
+
+// A reset whose texture cannot be made again at once: the frames meanwhile
+// are not shown, and the next frame after memory returns rebuilds it.
+TEST(SdlDisplay, AFailedRebuildAfterARendererResetIsTriedAgain) {
+  SDL_GetMemoryFunctions(&sdlMalloc, &sdlCalloc, &sdlRealloc, &sdlFree);
+  ASSERT_EQ(SDL_SetMemoryFunctions(refusingMalloc, refusingCalloc, refusingRealloc, sdlFree), 0);
+  useSoftwareRendering("24Bgr888");
+  ASSERT_EQ(displayOpen(kTitle, kWidth, kHeight), 1) << displayFailureReason();
+  std::vector<uint32_t> framebuffer(kWidth * kHeight, 0x00102030);
+  EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+
+  SDL_Event reset{};
+  reset.type = SDL_RENDER_DEVICE_RESET;
+  SDL_PushEvent(&reset);
+  refuseLargeBlocks = true;
+  EXPECT_EQ(displayPresent(framebuffer.data()), 0) << "no texture, nothing presented";
+  EXPECT_EQ(displayPresent(framebuffer.data()), 0);
+  refuseLargeBlocks = false;
+
+  framebuffer.assign(framebuffer.size(), 0x00A0B0C0);
+  EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+  platform::DisplayReadBack picture;
+  ASSERT_TRUE(platform::readBackSdlDisplay(&picture));
+  EXPECT_EQ(std::vector<uint8_t>(picture.pixels.begin(), picture.pixels.begin() + 3),
+            (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));
+  displayClose();
+  SDL_SetMemoryFunctions(sdlMalloc, sdlCalloc, sdlRealloc, sdlFree);
 }
 
 std::atomic<bool> audioRunning{false};

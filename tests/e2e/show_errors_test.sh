@@ -57,8 +57,14 @@ expect_running() {
   fi
 }
 
-mkdir "$scratch/empty" && cd "$scratch/empty" || exit 1
-expect "no resource list" 1 "Error: Couldn't open DataController file!"
+# A copy of the executable away from any show looks in the working directory
+# and beside itself, and names both.
+mkdir -p "$scratch/empty" "$scratch/bin" && cp "$show" "$scratch/bin/" && cd "$scratch/empty" || exit 1
+show=$scratch/bin/$(basename "$show") expect "no resource list" 1 \
+  "Error: Couldn't find resinfo.rli in $scratch/empty or $scratch/share/pixelfolk."
+# The build's own executable finds the show the build wrote: it loads all of
+# it and only then meets the missing display.
+SDL_VIDEODRIVER=no-such-driver expect "built show found from elsewhere" 1 "cannot open the display"
 
 mkdir "$scratch/badline" && cd "$scratch/badline" || exit 1
 printf '. a comment\n\nfont 3\n' >resinfo.rli

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "music/trigger_timeline.h"
+#include "protracker_module.h"
 #include "small_modules.h"
 
 namespace {
@@ -271,6 +274,12 @@ TEST(ModuleRendererLoad, FailuresSayWhyAndLeaveNothingLoaded) {
   EXPECT_FALSE(renderer.loadFile("no such module.xm", kRate));
   EXPECT_STREQ(renderer.failure(), "No such file or directory");
   EXPECT_FALSE(renderer.loaded());
+  EXPECT_FALSE(renderer.loadFile("/tmp", kRate));
+  EXPECT_STREQ(renderer.failure(), "Is a directory");
+  EXPECT_FALSE(renderer.loadFile("/dev/zero", kRate));
+  EXPECT_STREQ(renderer.failure(), "not a regular file");
+  EXPECT_FALSE(renderer.loadFile("/proc/self/mem", kRate));
+  EXPECT_STREQ(renderer.failure(), "cannot be read");
 
   const std::vector<uint8_t> garbage(4000, 0x5A);
   EXPECT_FALSE(renderer.loadMemory(garbage.data(), garbage.size(), kRate));
@@ -296,6 +305,47 @@ TEST(ModuleRendererLoad, LoadingAgainStartsFromTheTop) {
   EXPECT_EQ(tick.firstFrame, 0);
   ASSERT_EQ(tick.triggerCount, 1);
   EXPECT_EQ(tick.triggers[0].instrument, 1);
+}
+
+// --- modules the player would not survive -------------------------------
+
+struct PlayedThrough {
+  bool loaded = false;
+  int silencedSamples = 0;
+  int64_t frames = 0;
+  int peak = 0;
+};
+
+PlayedThrough playThrough(const std::vector<uint8_t>& bytes) {
+  PlayedThrough result;
+  ModuleRenderer renderer;
+  result.loaded = renderer.loadMemory(bytes.data(), bytes.size(), kRate);
+  result.silencedSamples = renderer.silencedSamples();
+  std::vector<int16_t> buffer(static_cast<size_t>(renderer.maxTickFrames()) * 2);
+  RenderedTick tick;
+  while (result.loaded && renderer.renderTick(buffer.data(), renderer.maxTickFrames(), &tick) && tick.frames > 0) {
+    for (int i = 0; i < 2 * tick.frames; ++i) result.peak = std::max(result.peak, std::abs(int{buffer[i]}));
+  }
+  result.frames = renderer.framesRendered();
+  return result;
+}
+
+// libxmp 4.5.0 flips bytes of a ProTracker sample's loop for EFx through
+// the sample's data, also when the file ended before that data.
+TEST(ModuleRendererDamage, CutOffSampleDataWithInvertLoopPlaysToTheEndSilently) {
+  const PlayedThrough damaged = playThrough(protracker::module(false));
+  ASSERT_TRUE(damaged.loaded);
+  EXPECT_EQ(damaged.silencedSamples, 1);
+  EXPECT_GT(damaged.frames, kRate);  // 64 rows at speed 6, 125 BPM: 7.68 s
+  EXPECT_EQ(damaged.peak, 0);
+}
+
+TEST(ModuleRendererDamage, TheSameModuleWithItsSampleDataIsHeardAndLeftAlone) {
+  const PlayedThrough intact = playThrough(protracker::module(true));
+  ASSERT_TRUE(intact.loaded);
+  EXPECT_EQ(intact.silencedSamples, 0);
+  EXPECT_GT(intact.frames, kRate);
+  EXPECT_GT(intact.peak, 1000);
 }
 
 }  // namespace

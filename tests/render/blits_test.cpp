@@ -157,7 +157,7 @@ TEST(Blits, PicturesWithoutADrawableImageDrawNothing) {
     fillUntouched();
     picture->drawOpaque(320, 240);
     picture->drawKeyed(320, 240, nullptr);
-    picture->drawScrolling(1.0f, 1.0f, 1.0f);
+    EXPECT_FALSE(picture->drawScrolling(1.0f, 1.0f, 1.0f));
     EXPECT_EQ(std::count(Screen::pixels, Screen::pixels + Screen::pixelCount, kUntouched), Screen::pixelCount);
     EXPECT_EQ(scrollOffsetX, 5.0f);
   }
@@ -182,7 +182,7 @@ TEST(Blits, ScrollingShiftsWrapsAndSnapsTheOffsets) {
     scrollOffsetX = c.startX;
     scrollOffsetY = c.startY;
     fillUntouched();
-    picture.drawScrolling(c.dx, c.dy, c.scale);
+    EXPECT_TRUE(picture.drawScrolling(c.dx, c.dy, c.scale));
     EXPECT_EQ(scrollOffsetX, c.endX) << c.startX << " + " << c.dx << " * " << c.scale;
     EXPECT_EQ(scrollOffsetY, c.endY) << c.startY << " + " << c.dy << " * " << c.scale;
     const int ox = static_cast<int>(std::trunc(c.endX)), oy = static_cast<int>(std::trunc(c.endY));
@@ -204,7 +204,7 @@ TEST(Blits, ScrollingIgnoresPicturesOfAnyOtherSize) {
     scrollOffsetX = 1.0f;
     scrollOffsetY = 2.0f;
     fillUntouched();
-    picture.drawScrolling(5.0f, 5.0f, 1.0f);
+    EXPECT_FALSE(picture.drawScrolling(5.0f, 5.0f, 1.0f));
     EXPECT_EQ(scrollOffsetX, 1.0f);
     EXPECT_EQ(scrollOffsetY, 2.0f);
     EXPECT_EQ(std::count(Screen::pixels, Screen::pixels + Screen::pixelCount, kUntouched), Screen::pixelCount);

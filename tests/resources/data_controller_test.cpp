@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <map>
 #include <string>
+
+#include "platform/platform.h"
 
 #include "resources/test_files.h"
 
@@ -128,6 +133,61 @@ TEST(DataControllerDeathTest, EveryListErrorNamesItsLineAndExitsWithOne) {
   }
   EXPECT_EXIT(DataController("missing.rli"), testing::ExitedWithCode(1),
               "^" + literal("Error: Couldn't open DataController file!\n") + "$");
+}
+
+TEST(DataControllerDeathTest, AListThatIsNoRegularFileOrTooLargeIsRefused) {
+  testfiles::ScratchDir scratch;
+  std::filesystem::create_directory("folder.rli");
+  EXPECT_EXIT(DataController("folder.rli"), testing::ExitedWithCode(1),
+              "^" + literal("Error: Couldn't open DataController file!\n") + "$");
+  EXPECT_EXIT(DataController("/dev/zero"), testing::ExitedWithCode(1),
+              "^" + literal("Error: Couldn't open DataController file!\n") + "$");
+  // Blank lines are valid list content: only the size refuses this one.
+  testfiles::writeText("large.rli", std::string((1 << 20) + 1, '\n'));
+  EXPECT_EXIT(DataController("large.rli"), testing::ExitedWithCode(1),
+              "^" +
+                  literal("Error: The resfile large.rli is larger than 1048576 bytes, the most a resource list "
+                          "may hold.\n") +
+                  "$");
+  testfiles::writeText("largest.rli", std::string(1 << 20, '\n'));
+  EXPECT_EXIT(
+      {
+        DataController("largest.rli");
+        std::exit(7);
+      },
+      testing::ExitedWithCode(7), "");
+}
+
+// Harnesses go on after a list error: the exit becomes an exception, and the
+// list and the pictures read so far are closed and freed on the way out.
+struct InterceptedExit {
+  int code;
+};
+
+int openDescriptors() {
+  return static_cast<int>(
+      std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator()));
+}
+
+TEST(DataController, AnInterceptedExitLeavesNothingOpen) {
+  testfiles::ScratchDir scratch;
+  writeMedia();
+  platform::interceptExit([](int code) { throw InterceptedExit{code}; });
+  const int before = openDescriptors();
+  const std::string lists[] = {"font 1\nsky 1\nnope 1\n", "font 1\nsea 9\n", "walk 2 3\n" + std::string(90, 'x')};
+  for (const std::string& list : lists) {
+    testfiles::writeText("list.rli", list);
+    testing::internal::CaptureStderr();
+    try {
+      DataController controller("list.rli");
+      ADD_FAILURE() << "no error for " << list;
+    } catch (const InterceptedExit& exit) {
+      EXPECT_EQ(exit.code, 1);
+    }
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Error: "), std::string::npos);
+    EXPECT_EQ(openDescriptors(), before) << list;
+  }
+  platform::interceptExit(nullptr);
 }
 
 }  // namespace

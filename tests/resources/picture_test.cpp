@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <algorithm>
+
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "resources/test_files.h"
 
@@ -95,10 +100,72 @@ TEST(Picture, TruncatedFileStillDecodesWithAWarning) {
   EXPECT_EQ(picture.image->pixels.size(), 256u * 256 * 3);
 }
 
-TEST(PictureDeathTest, CorruptFileEndsTheProcessWithTheDecodersMessage) {
+TEST(PictureDeathTest, CorruptFileEndsTheProcessWithTheDecodersMessageAndItsName) {
   testfiles::ScratchDir scratch;
   testfiles::writeText("bad.jpg", "this is not a picture");
-  EXPECT_EXIT(Picture("bad.jpg", 0), testing::ExitedWithCode(1), "Not a JPEG file");
+  EXPECT_EXIT(Picture("bad.jpg", 0), testing::ExitedWithCode(1),
+              "^" + testfiles::literal("Error: bad.jpg: Not a JPEG file: starts with 0x74 0x68\n") + "$");
+}
+
+// A small real file whose frame header claims another size: the header is
+// all the decoder reads before it would allocate for the whole picture.
+void writeClaimingSize(const std::string& path, int width, int height) {
+  testfiles::writeSolidJpeg(path, {90, 90, 90}, 16, 16);
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const size_t frame = bytes.find("\xFF\xC0");
+  ASSERT_NE(frame, std::string::npos);
+  bytes[frame + 5] = static_cast<char>(height >> 8);
+  bytes[frame + 6] = static_cast<char>(height);
+  bytes[frame + 7] = static_cast<char>(width >> 8);
+  bytes[frame + 8] = static_cast<char>(width);
+  testfiles::writeText(path, bytes);
+}
+
+TEST(Picture, HeadersClaimingTooManyPixelsAreRefusedBeforeDecoding) {
+  testfiles::ScratchDir scratch;
+  struct Case {
+    int width, height;
+    bool loads;
+  };
+  const Case cases[] = {
+      {16384, 1, true},       // the widest picture
+      {1, 16384, true},       // the tallest
+      {16385, 1, false},      // one pixel wider
+      {1, 16385, false},      // one pixel taller
+      {16384, 5462, false},   // within both sides, but 256 MiB and a bit decoded
+      {65378, 63199, false},  // 12.4 GB
+      {33026, 33026, false},
+  };
+  for (const Case& c : cases) {
+    writeClaimingSize("claims.jpg", c.width, c.height);
+    testing::internal::CaptureStderr();
+    Picture picture("claims.jpg", 0);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(static_cast<bool>(picture.image), c.loads) << c.width << " x " << c.height;
+    if (c.loads) {
+      EXPECT_EQ(picture.image->width, c.width);
+      EXPECT_EQ(picture.image->height, c.height);
+    } else {
+      EXPECT_NE(errors.find("Error: Couldn't load the image claims.jpg."), std::string::npos) << errors;
+    }
+  }
+}
+
+TEST(Picture, OnlyRegularFilesThatCanBeReadAreLoaded) {
+  testfiles::ScratchDir scratch;
+  std::filesystem::create_directories("folder.jpg");
+  ASSERT_EQ(mkfifo("fifo.jpg", 0600), 0);
+  // /proc/self/mem is a regular file whose first read fails.
+  for (const char* path : {"folder.jpg", "fifo.jpg", "/dev/zero", "/proc/self/mem"}) {
+    testing::internal::CaptureStderr();
+    Picture picture(path, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: Couldn't load the image " + std::string(path) + ".\n");
+    EXPECT_FALSE(picture.image) << path;
+  }
 }
 
 TEST(Picture, ReleaseIsSafeToRepeat) {

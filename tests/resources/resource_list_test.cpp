@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -45,15 +46,72 @@ TEST(ResourceList, SplitsLinesAndDropsTheirEnds) {
   }
 }
 
-TEST(ResourceList, FlagsLinesOverSeventyNineCharacters) {
-  for (const std::string& content :
-       {std::string(80, 'x') + "\nnext\n", std::string(500, 'x') + "\r\nnext", std::string(80, 'x') + "\r\nnext"}) {
-    const auto lines = readAll(content);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_TRUE(lines[0].tooLong);
-    EXPECT_EQ(lines[0].text.size(), 79u);
-    EXPECT_EQ(lines[1].text, "next");
-    EXPECT_FALSE(lines[1].tooLong);
+TEST(ResourceList, FlagsLinesOverSeventyNineCharactersAndStopsReadingThem) {
+  struct Case {
+    std::string content;
+    long stopsAt;  // where the reader leaves the file
+  };
+  const Case cases[] = {
+      {std::string(80, 'x') + "\nnext\n", 81},
+      {std::string(500, 'x') + "\r\nnext", 81},
+      {std::string(80, 'x') + "\r\nnext", 81},
+      {std::string(79, 'x') + "\ry\n", 81},  // a \r kept in case the line ended there
+      {std::string(81, 'x'), 81},
+  };
+  for (const Case& c : cases) {
+    FILE* file = std::tmpfile();
+    std::fwrite(c.content.data(), 1, c.content.size(), file);
+    std::rewind(file);
+    const resources::ListLine line = resources::readListLine(file);
+    EXPECT_TRUE(line.present);
+    EXPECT_TRUE(line.tooLong) << c.content.size();
+    EXPECT_FALSE(line.failed);
+    EXPECT_EQ(line.text, std::string(79, 'x'));
+    EXPECT_EQ(std::ftell(file), c.stopsAt) << c.content.size();
+    std::fclose(file);
+  }
+}
+
+TEST(ResourceList, AnEndlessLineCostsNoMoreThanTheLimit) {
+  FILE* zeros = std::fopen("/dev/zero", "r");
+  ASSERT_NE(zeros, nullptr);
+  const resources::ListLine line = resources::readListLine(zeros);
+  EXPECT_TRUE(line.tooLong);
+  EXPECT_EQ(line.text.size(), 79u);
+  std::fclose(zeros);
+}
+
+// A stream that hands out `text` and then fails, as a disk or a network file
+// system can partway through a file.
+struct FailingRead {
+  std::string text;
+  size_t offset = 0;
+};
+
+FILE* openFailingAfter(FailingRead& state) {
+  cookie_io_functions_t functions{};
+  functions.read = [](void* cookie, char* buffer, size_t size) -> ssize_t {
+    auto* read = static_cast<FailingRead*>(cookie);
+    if (read->offset == read->text.size()) return -1;
+    const size_t count = std::min(size, read->text.size() - read->offset);
+    read->text.copy(buffer, count, read->offset);
+    read->offset += count;
+    return static_cast<ssize_t>(count);
+  };
+  return fopencookie(&state, "r", functions);
+}
+
+TEST(ResourceList, AReadErrorIsAFailureNotTheEndOfTheList) {
+  for (const std::string& before : {std::string(""), std::string("font 1\n"), std::string("font 1\nsky")}) {
+    FailingRead state{before};
+    FILE* file = openFailingAfter(state);
+    ASSERT_NE(file, nullptr);
+    resources::ListLine line = resources::readListLine(file);
+    int complete = 0;
+    for (; line.present; line = resources::readListLine(file)) ++complete;
+    EXPECT_TRUE(line.failed) << before;
+    EXPECT_EQ(complete, before == "" ? 0 : 1) << "a line cut by the error is not a line: " << before;
+    std::fclose(file);
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/frame_clock.h"
 #include "music/instrument_counters.h"
 #include "render/blits.h"
@@ -329,6 +331,8 @@ TEST(Scene, MissingResourcesDrawNothingAndDoNotCrash) {
   World w = makeWorld(true);
   typewriterRevealed = 100;
   for (int32_t count : {0, 704, 706, 960, 1180}) {
+    // Whatever the last frame left is cleared, background or none.
+    std::fill(Screen::pixels, Screen::pixels + Screen::pixelCount, 0x00ABCDEFu);
     frameAt(w, count, 150, 90.0);
     for (int i = 0; i < Screen::pixelCount; i += 997) ASSERT_EQ(Screen::pixels[i], 0u) << count;
   }

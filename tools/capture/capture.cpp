@@ -1,15 +1,18 @@
 #include "capture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "app/show_loop.h"
 #include "frame_sinks.h"
 #include "platform/platform.h"
+#include "progress_line.h"
 #include "render/screen.h"
 #include "show_replay.h"
 
@@ -56,29 +59,39 @@ std::string absolute(const std::string& path) {
   return ec ? path : p.string();
 }
 
+// The progress line is for a person at a terminal: it is redrawn in place a
+// few times a second, and never written into a log or a pipe.
 class Progress {
  public:
-  Progress(bool quiet, long total) : quiet_(quiet), total_(total), start_(Clock::now()), lastShown_(start_) {}
+  Progress(bool shown, long total, double fps)
+      : shown_(shown), total_(total), fps_(fps), start_(Clock::now()), lastShown_(start_) {}
 
   void frameDone(long done) {
-    if (quiet_) return;
+    if (!shown_) return;
     const auto now = Clock::now();
-    if (now - lastShown_ < std::chrono::milliseconds(250) && done != total_) return;
+    if (now - lastShown_ < std::chrono::milliseconds(200) && done != total_) return;
     lastShown_ = now;
-    const double seconds = std::chrono::duration<double>(now - start_).count();
-    const double fps = seconds > 0 ? done / seconds : 0.0;
-    const double left = fps > 0 ? (total_ - done) / fps : 0.0;
-    std::fprintf(stderr, "\rpixelfolk-capture: frame %ld/%ld, %.0f frames/s, %.0f s left   ", done, total_, fps, left);
-    if (done == total_) std::fprintf(stderr, "\n");
+    // "\x1b[K" clears what a longer earlier line left on the right.
+    std::fprintf(stderr, "\rpixelfolk-capture: %s\x1b[K", progressLine(done, total_, elapsed(), fps_).c_str());
     std::fflush(stderr);
+  }
+
+  // Ends the line with the totals, once every output is complete.
+  void finished() {
+    if (!shown_) return;
+    const double seconds = elapsed();
+    const double showSeconds = static_cast<double>(total_) / fps_;
+    std::fprintf(stderr, "\rpixelfolk-capture: %ld frames (%.2f s of show) in %.2f s, %.1fx real time\x1b[K\n", total_,
+                 showSeconds, seconds, showSeconds / seconds);
   }
 
   double elapsed() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
 
  private:
   using Clock = std::chrono::steady_clock;
-  bool quiet_;
+  bool shown_;
   long total_;
+  double fps_;
   Clock::time_point start_;
   Clock::time_point lastShown_;
 };
@@ -103,11 +116,16 @@ int runCapture(const CaptureOptions& o) {
   // Output paths are taken from where the tool was started, before it moves
   // into the show directory.
   std::vector<std::unique_ptr<FrameSink>> sinks;
-  if (!o.framesDir.empty()) sinks.push_back(makePngFolderSink(absolute(o.framesDir), format));
-  if (!o.pngFile.empty()) sinks.push_back(makeSinglePngSink(absolute(o.pngFile), format));
+  // One compressing thread per processor: drawing a frame costs a small
+  // part of compressing it, so the drawing thread shares a processor.
+  const unsigned threads = o.threads > 0 ? o.threads : std::max(1u, std::thread::hardware_concurrency());
+  if (!o.framesDir.empty()) {
+    sinks.push_back(makePngFolderSink(absolute(o.framesDir), format, o.pngCompression, threads));
+  }
+  if (!o.pngFile.empty()) sinks.push_back(makeSinglePngSink(absolute(o.pngFile), format, o.pngCompression));
   if (!o.videoFile.empty()) {
     std::string error;
-    auto video = makeVideoSink(absolute(o.videoFile), format, &error);
+    auto video = makeVideoSink(absolute(o.videoFile), format, o.video, &error);
     if (!video) return fail(error);
     sinks.push_back(std::move(video));
   }
@@ -141,7 +159,7 @@ int runCapture(const CaptureOptions& o) {
     if (!sink->begin(audio, &error)) return abandonAll(error);
   }
 
-  Progress progress(o.quiet || written < 2, written);
+  Progress progress(!o.quiet && written > 1 && platform::standardErrorIsTerminal(), written, o.fps.value());
   for (long k = 0; k <= plan.drawUpTo; ++k) {
     const bool last = k == plan.drawUpTo;
     replay.renderFrame(last && plan.singleAt >= 0 ? plan.singleAt : frameTime(k, o.fps));
@@ -154,10 +172,6 @@ int runCapture(const CaptureOptions& o) {
   for (auto& sink : sinks) {
     if (!sink->finish(&error)) return abandonAll(error);
   }
-  if (!o.quiet && written > 1) {
-    const double showSeconds = static_cast<double>(written) / o.fps.value();
-    std::fprintf(stderr, "pixelfolk-capture: %ld frames (%.2f s of show) in %.2f s, %.2fx real time\n", written,
-                 showSeconds, progress.elapsed(), showSeconds / progress.elapsed());
-  }
+  progress.finished();
   return 0;
 }

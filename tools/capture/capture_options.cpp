@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/media_location.h"
+
 namespace {
 
 bool parseSeconds(const std::string& text, double* out) {
@@ -40,6 +42,15 @@ bool parseRate(const std::string& text, FrameRate* out) {
   return true;
 }
 
+bool isX264Preset(const std::string& name) {
+  static const char* const presets[] = {"ultrafast", "superfast", "veryfast", "faster",  "fast",
+                                        "medium",    "slow",      "slower",   "veryslow"};
+  for (const char* p : presets) {
+    if (name == p) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 const char* captureUsage() {
@@ -58,14 +69,23 @@ const char* captureUsage() {
          "  --to SECONDS          show time after which no frame is written (default: the show's end)\n"
          "  --load-delay SECONDS  show time that passes before the music starts (default 0)\n"
          "\n"
+         "Encoding:\n"
+         "  --png-compression C   fast (the default), libdeflate or zlib (libpng level 1, the slowest)\n"
+         "  --threads N           threads that compress PNG frames (default: one per processor)\n"
+         "  --video-preset P      x264 preset for --video, ultrafast ... veryslow (default ultrafast)\n"
+         "  --video-crf N         x264 constant rate factor for --video, 0 (lossless) to 51 (default 16)\n"
+         "  --video-pipe F        frames to ffmpeg as yuv (4:2:0, converted here; the default) or rgb\n"
+         "\n"
          "Other:\n"
-         "  -C, --show-dir DIR    the show directory with resinfo.rli, data/ and demo.xm (default .)\n"
+         "  -C, --show-dir DIR    the show directory with resinfo.rli, data/ and demo.xm (default: .\n"
+         "                        when it holds resinfo.rli, else the installed or built show)\n"
          "  -q, --quiet           no progress line\n"
          "  -h, --help            this text\n";
 }
 
 std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>& args, std::string* error) {
   CaptureOptions o;
+  bool showDirGiven = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string* out) {
@@ -91,6 +111,7 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
       o.quiet = true;
     } else if (a == "-C" || a == "--show-dir") {
       if (!value(&o.showDir)) return std::nullopt;
+      showDirGiven = true;
     } else if (a == "--frames") {
       if (!value(&o.framesDir)) return std::nullopt;
     } else if (a == "--video") {
@@ -112,6 +133,51 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
       o.to = t;
     } else if (a == "--load-delay") {
       if (!seconds(&o.loadDelay)) return std::nullopt;
+    } else if (a == "--png-compression") {
+      std::string text;
+      if (!value(&text)) return std::nullopt;
+      if (!parsePngCompression(text, &o.pngCompression)) {
+        *error = "--png-compression takes fast or zlib, not '" + text + "'";
+        return std::nullopt;
+      }
+    } else if (a == "--threads") {
+      std::string text;
+      long n = 0;
+      if (!value(&text)) return std::nullopt;
+      if (!parseWhole(text, &n) || n > 64) {
+        *error = "--threads takes a count from 1 to 64, not '" + text + "'";
+        return std::nullopt;
+      }
+      o.threads = static_cast<unsigned>(n);
+    } else if (a == "--video-preset") {
+      if (!value(&o.video.preset)) return std::nullopt;
+      if (!isX264Preset(o.video.preset)) {
+        *error =
+            "--video-preset takes an x264 preset (ultrafast, superfast, veryfast, faster, fast, medium, slow, "
+            "slower, veryslow), not '" +
+            o.video.preset + "'";
+        return std::nullopt;
+      }
+    } else if (a == "--video-crf") {
+      std::string text;
+      long n = 0;
+      if (!value(&text)) return std::nullopt;
+      // parseWhole refuses 0, which is x264's lossless setting and worth having.
+      if (text == "0") {
+        n = 0;
+      } else if (!parseWhole(text, &n) || n > 51) {
+        *error = "--video-crf takes a whole number from 0 to 51, not '" + text + "'";
+        return std::nullopt;
+      }
+      o.video.crf = static_cast<int>(n);
+    } else if (a == "--video-pipe") {
+      std::string text;
+      if (!value(&text)) return std::nullopt;
+      if (text != "yuv" && text != "rgb") {
+        *error = "--video-pipe takes yuv or rgb, not '" + text + "'";
+        return std::nullopt;
+      }
+      o.video.yuvPipe = text == "yuv";
     } else if (a == "--frame-at") {
       double t = 0;
       if (!seconds(&t)) return std::nullopt;
@@ -133,6 +199,15 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
   if (o.to && *o.to < o.from) {
     *error = "--to lies before --from";
     return std::nullopt;
+  }
+  // The show's own rule for finding its media.
+  if (!showDirGiven) {
+    const MediaChoice media = locateShowMedia();
+    if (!media.found) {
+      *error = mediaNotFoundMessage(media) + " Name the show's folder with -C.";
+      return std::nullopt;
+    }
+    if (!media.workingDirectory) o.showDir = media.folder;
   }
   return o;
 }

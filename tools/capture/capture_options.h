@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "frame_sinks.h"
+
 struct FrameRate {
   long numerator = 60;
   long denominator = 1;
@@ -21,6 +23,9 @@ struct CaptureOptions {
   std::string videoFile;  // MP4 through ffmpeg
   std::optional<double> frameAt;
   std::string pngFile;  // with frameAt
+  PngCompression pngCompression = PngCompression::fast;
+  VideoSettings video;
+  unsigned threads = 0;  // PNG compression threads; 0: one per processor
   bool quiet = false;
   bool help = false;
 };

@@ -1,15 +1,18 @@
 #include "frame_sinks.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
 #include "platform/child_process.h"
-#include "png_file.h"
+#include "png_encoder.h"
 #include "wav_file.h"
+#include "yuv_frame.h"
 
 namespace fs = std::filesystem;
 
@@ -24,12 +27,17 @@ bool replaceWith(const std::string& partial, const std::string& final, std::stri
   return !ec;
 }
 
-// PNG encoding is the slow part of a capture: frames are compressed on
-// worker threads while the next ones are drawn.
+// PNG compression is the slow part of a capture: frames are compressed on
+// worker threads while the caller draws the next ones. Frames travel in a
+// fixed set of buffers, so a capture of any length holds the same memory.
 class PngFolderSink : public FrameSink {
  public:
-  PngFolderSink(std::string folder, FrameFormat format)
-      : folder_(std::move(folder)), partial_(partialName(folder_)), format_(format) {}
+  PngFolderSink(std::string folder, FrameFormat format, PngCompression compression, unsigned workers)
+      : folder_(std::move(folder)),
+        partial_(partialName(folder_)),
+        format_(format),
+        compression_(compression),
+        workerCount_(std::max(1u, workers)) {}
   ~PngFolderSink() override { stopWorkers(); }
 
   bool begin(const std::vector<int16_t>& audio, std::string* error) override {
@@ -44,20 +52,49 @@ class PngFolderSink : public FrameSink {
       return false;
     }
     if (!writeWav(partial_ + "/soundtrack.wav", audio, 2, format_.audioRate, error)) return false;
-    const unsigned workers = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
-    for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { work(); });
+    // Enough buffers that every worker has a frame and the next few wait.
+    const size_t words = static_cast<size_t>(format_.width) * format_.height;
+    for (unsigned i = 0; i < workerCount_ + kWaitingFrames; ++i) free_.emplace_back(words);
+    for (unsigned i = 0; i < workerCount_; ++i) workers_.emplace_back([this] { work(); });
     return true;
   }
 
   bool addFrame(const uint32_t* pixels, std::string* error) override {
+    const long index = next_++;
     const size_t words = static_cast<size_t>(format_.width) * format_.height;
-    std::unique_lock lock(mutex_);
-    spaceFree_.wait(lock, [&] { return queue_.size() < kMaxQueued || !failure_.empty(); });
-    if (!failure_.empty()) {
-      *error = failure_;
-      return false;
+    if (run_ && std::equal(pixels, pixels + words, previous_.begin())) {
+      std::lock_guard lock(mutex_);
+      if (!failure_.empty()) {
+        *error = failure_;
+        return false;
+      }
+      if (!run_->encoded) {
+        run_->copies.push_back(index);
+        return true;
+      }
+      queue_.push_back(Job{index, {}, run_});
+      workAvailable_.notify_one();
+      return true;
     }
-    queue_.push_back(Job{next_++, std::vector<uint32_t>(pixels, pixels + words)});
+    previous_.assign(pixels, pixels + words);
+
+    std::vector<uint32_t> buffer;
+    {
+      std::unique_lock lock(mutex_);
+      bufferFree_.wait(lock, [&] { return !free_.empty() || !failure_.empty(); });
+      if (!failure_.empty()) {
+        *error = failure_;
+        return false;
+      }
+      buffer = std::move(free_.back());
+      free_.pop_back();
+    }
+    std::copy(pixels, pixels + words, buffer.begin());
+    {
+      std::lock_guard lock(mutex_);
+      run_ = std::make_shared<Run>();
+      queue_.push_back(Job{index, std::move(buffer), run_});
+    }
     workAvailable_.notify_one();
     return true;
   }
@@ -80,13 +117,31 @@ class PngFolderSink : public FrameSink {
   }
 
  private:
-  static constexpr size_t kMaxQueued = 16;
+  static constexpr unsigned kWaitingFrames = 6;
+
+  // Frames that repeat the one before them (a still picture held for
+  // seconds) are compressed once: a run of equal frames shares its first
+  // frame's bytes.
+  struct Run {
+    bool encoded = false;      // set by the worker that compresses the first frame
+    std::vector<uint8_t> png;  // its bytes, kept while more frames may join the run
+    std::vector<long> copies;  // later frames that came before the bytes were ready
+  };
   struct Job {
     long index;
-    std::vector<uint32_t> pixels;
+    std::vector<uint32_t> pixels;  // empty: a copy of the run's bytes
+    std::shared_ptr<Run> run;
   };
 
+  std::string framePath(long index) const {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06ld.png", index);
+    return partial_ + name;
+  }
+
   void work() {
+    FramePngEncoder encoder(compression_);
+    std::vector<uint8_t> png;  // kept from frame to frame, so its memory is reused
     while (true) {
       Job job;
       {
@@ -95,16 +150,29 @@ class PngFolderSink : public FrameSink {
         if (queue_.empty()) return;
         job = std::move(queue_.front());
         queue_.pop_front();
-        spaceFree_.notify_one();
       }
-      char name[32];
-      std::snprintf(name, sizeof name, "/frame-%06ld.png", job.index);
       std::string error;
-      if (!writeFramePng(partial_ + name, job.pixels.data(), format_.width, format_.height, &error)) {
+      bool ok = true;
+      std::vector<long> frames = {job.index};
+      const std::vector<uint8_t>* bytes = &job.run->png;
+      if (!job.pixels.empty()) {
+        ok = encoder.encode(job.pixels.data(), format_.width, format_.height, &png, &error);
+        bytes = &png;
+        std::lock_guard lock(mutex_);
+        free_.push_back(std::move(job.pixels));
+        job.run->encoded = true;
+        // Only the run the drawing thread is still in can get more frames.
+        if (job.run == run_) job.run->png = png;
+        frames.insert(frames.end(), job.run->copies.begin(), job.run->copies.end());
+        job.run->copies.clear();
+      }
+      // A run's bytes no longer change once encoded, so they are read unlocked.
+      for (size_t i = 0; ok && i < frames.size(); ++i) ok = writeFileBytes(framePath(frames[i]), *bytes, &error);
+      if (!ok) {
         std::lock_guard lock(mutex_);
         if (failure_.empty()) failure_ = error;
-        spaceFree_.notify_all();
       }
+      bufferFree_.notify_one();
     }
   }
 
@@ -121,11 +189,16 @@ class PngFolderSink : public FrameSink {
   std::string folder_;
   std::string partial_;
   FrameFormat format_;
+  PngCompression compression_;
+  unsigned workerCount_;
   std::vector<std::thread> workers_;
   std::mutex mutex_;
   std::condition_variable workAvailable_;
-  std::condition_variable spaceFree_;
+  std::condition_variable bufferFree_;
   std::deque<Job> queue_;
+  std::vector<std::vector<uint32_t>> free_;
+  std::vector<uint32_t> previous_;  // the last frame given, to spot repeats
+  std::shared_ptr<Run> run_;        // the run that frame belongs to; replaced under the lock
   long next_ = 0;
   bool stopping_ = false;
   std::string failure_;
@@ -133,13 +206,15 @@ class PngFolderSink : public FrameSink {
 
 class SinglePngSink : public FrameSink {
  public:
-  SinglePngSink(std::string file, FrameFormat format)
-      : file_(std::move(file)), partial_(partialName(file_)), format_(format) {}
+  SinglePngSink(std::string file, FrameFormat format, PngCompression compression)
+      : file_(std::move(file)), partial_(partialName(file_)), format_(format), encoder_(compression) {}
 
   bool begin(const std::vector<int16_t>&, std::string*) override { return true; }
 
   bool addFrame(const uint32_t* pixels, std::string* error) override {
-    written_ = writeFramePng(partial_, pixels, format_.width, format_.height, error);
+    std::vector<uint8_t> png;
+    written_ =
+        encoder_.encode(pixels, format_.width, format_.height, &png, error) && writeFileBytes(partial_, png, error);
     return written_;
   }
 
@@ -160,17 +235,19 @@ class SinglePngSink : public FrameSink {
   std::string file_;
   std::string partial_;
   FrameFormat format_;
+  FramePngEncoder encoder_;
   bool written_ = false;
 };
 
 class VideoSink : public FrameSink {
  public:
-  VideoSink(std::string file, std::string ffmpeg, FrameFormat format)
+  VideoSink(std::string file, std::string ffmpeg, FrameFormat format, VideoSettings settings)
       : file_(std::move(file)),
         partial_(partialName(file_)),
         wav_(partialName(file_) + ".wav"),
         ffmpeg_(std::move(ffmpeg)),
-        format_(format) {}
+        format_(format),
+        settings_(std::move(settings)) {}
 
   bool begin(const std::vector<int16_t>& audio, std::string* error) override {
     if (!writeWav(wav_, audio, 2, format_.audioRate, error)) return false;
@@ -178,12 +255,17 @@ class VideoSink : public FrameSink {
     const std::string rate = std::to_string(format_.fpsNumerator) + "/" + std::to_string(format_.fpsDenominator);
     // The framebuffer's words are 0x00RRGGBB little-endian: bytes B, G, R and
     // an unused one, which ffmpeg calls bgr0.
+    const std::string input = settings_.yuvPipe ? "yuv420p" : "bgr0";
+    if (settings_.yuvPipe) yuv_.resize(yuv420Size(format_.width, format_.height));
+    // clang-format off
     const std::vector<std::string> args = {
-        "-hide_banner", "-loglevel",   "error",   "-nostdin",   "-y",       "-f",        "rawvideo",  "-pixel_format",
-        "bgr0",         "-video_size", size,      "-framerate", rate,       "-i",        "-",         "-i",
-        wav_,           "-c:v",        "libx264", "-preset",    "veryfast", "-crf",      "18",        "-pix_fmt",
-        "yuv420p",      "-c:a",        "aac",     "-b:a",       "192k",     "-shortest", "-movflags", "+faststart",
-        "-f",           "mp4",         partial_};
+        "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
+        "-f", "rawvideo", "-pixel_format", input, "-video_size", size, "-framerate", rate, "-i", "-",
+        "-i", wav_,
+        "-c:v", "libx264", "-preset", settings_.preset, "-crf", std::to_string(settings_.crf), "-pix_fmt", "yuv420p",
+        "-c:a", "aac", "-b:a", "192k",
+        "-shortest", "-movflags", "+faststart", "-f", "mp4", partial_};
+    // clang-format on
     if (!encoder_.start(ffmpeg_, args, error)) {
       *error = "cannot start " + ffmpeg_ + ": " + *error;
       return false;
@@ -192,7 +274,14 @@ class VideoSink : public FrameSink {
   }
 
   bool addFrame(const uint32_t* pixels, std::string* error) override {
-    if (encoder_.write(pixels, static_cast<size_t>(format_.width) * format_.height * 4)) return true;
+    bool written = false;
+    if (settings_.yuvPipe) {
+      convertToYuv420(pixels, format_.width, format_.height, yuv_.data());
+      written = encoder_.write(yuv_.data(), yuv_.size());
+    } else {
+      written = encoder_.write(pixels, static_cast<size_t>(format_.width) * format_.height * 4);
+    }
+    if (written) return true;
     *error = "ffmpeg stopped reading frames";
     return false;
   }
@@ -221,24 +310,29 @@ class VideoSink : public FrameSink {
   std::string wav_;
   std::string ffmpeg_;
   FrameFormat format_;
+  VideoSettings settings_;
+  std::vector<uint8_t> yuv_;
   platform::ChildInput encoder_;
 };
 
 }  // namespace
 
-std::unique_ptr<FrameSink> makePngFolderSink(const std::string& folder, const FrameFormat& format) {
-  return std::make_unique<PngFolderSink>(folder, format);
+std::unique_ptr<FrameSink> makePngFolderSink(const std::string& folder, const FrameFormat& format,
+                                             PngCompression compression, unsigned workers) {
+  return std::make_unique<PngFolderSink>(folder, format, compression, workers);
 }
 
-std::unique_ptr<FrameSink> makeSinglePngSink(const std::string& file, const FrameFormat& format) {
-  return std::make_unique<SinglePngSink>(file, format);
+std::unique_ptr<FrameSink> makeSinglePngSink(const std::string& file, const FrameFormat& format,
+                                             PngCompression compression) {
+  return std::make_unique<SinglePngSink>(file, format, compression);
 }
 
-std::unique_ptr<FrameSink> makeVideoSink(const std::string& file, const FrameFormat& format, std::string* error) {
+std::unique_ptr<FrameSink> makeVideoSink(const std::string& file, const FrameFormat& format,
+                                         const VideoSettings& settings, std::string* error) {
   std::string ffmpeg = platform::findProgram("ffmpeg");
   if (ffmpeg.empty()) {
     *error = "ffmpeg is not installed (not found on PATH); install it (Debian: apt-get install ffmpeg) to make a video";
     return nullptr;
   }
-  return std::make_unique<VideoSink>(file, ffmpeg, format);
+  return std::make_unique<VideoSink>(file, ffmpeg, format, settings);
 }

@@ -9,12 +9,23 @@
 #include <string>
 #include <vector>
 
+#include "png_encoder.h"
+
 struct FrameFormat {
   int width = 640;
   int height = 480;
   long fpsNumerator = 60;
   long fpsDenominator = 1;
   int audioRate = 44100;
+};
+
+// The x264 settings of a video: its speed preset and constant rate factor;
+// and whether frames go to ffmpeg as 4:2:0 YUV, converted here, or as the
+// framebuffer's words for ffmpeg to convert (more bytes through the pipe).
+struct VideoSettings {
+  std::string preset = "ultrafast";
+  int crf = 16;
+  bool yuvPipe = true;
 };
 
 class FrameSink {
@@ -29,7 +40,12 @@ class FrameSink {
   virtual void abandon() = 0;
 };
 
-std::unique_ptr<FrameSink> makePngFolderSink(const std::string& folder, const FrameFormat& format);
-std::unique_ptr<FrameSink> makeSinglePngSink(const std::string& file, const FrameFormat& format);
+// The folder sink compresses on `workers` threads (at least one) while the
+// caller draws the next frames; at most a few frames wait, so memory stays flat.
+std::unique_ptr<FrameSink> makePngFolderSink(const std::string& folder, const FrameFormat& format,
+                                             PngCompression compression, unsigned workers);
+std::unique_ptr<FrameSink> makeSinglePngSink(const std::string& file, const FrameFormat& format,
+                                             PngCompression compression);
 // Returns nullptr, with the reason, when ffmpeg is not on the PATH.
-std::unique_ptr<FrameSink> makeVideoSink(const std::string& file, const FrameFormat& format, std::string* error);
+std::unique_ptr<FrameSink> makeVideoSink(const std::string& file, const FrameFormat& format,
+                                         const VideoSettings& settings, std::string* error);

@@ -1,13 +1,18 @@
 // mkmedia SHOW_DIR: renders every picture and animation frame of the show
 // into SHOW_DIR/data and writes SHOW_DIR/resinfo.rli. The output depends on
 // nothing but this program, so every run writes the same bytes.
+//
+// mkmedia --icons DIR: writes the desktop icons DIR/icon-SIZE.png.
 #include <cstdio>
+#include <cstring>
 
+#include "icon.h"
 #include "show_writer.h"
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--icons") == 0) return mkmedia::writeIcons(argv[2]) ? 0 : 1;
   if (argc != 2) {
-    std::fprintf(stderr, "usage: mkmedia SHOW_DIR\n");
+    std::fprintf(stderr, "usage: mkmedia SHOW_DIR | mkmedia --icons DIR\n");
     return 2;
   }
   constexpr int kWorkers = 2;

@@ -1,0 +1,140 @@
+// Whole frames of the generated show: one frame of each scene drawn by the
+// scene script with the instrument counters inside that scene's range, then
+// converted for a 32-bit and a 16-bit display as the display does every
+// frame. The "x_memcpy" counter is the frame's time (drawing plus conversion)
+// as a multiple of one memcpy of the framebuffer, timed in the same
+// iterations so that both see the same machine load; "draw_x_memcpy" is the
+// drawing alone.
+//
+// Run from anywhere: the show is loaded from the build's show folder.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "app/frame_clock.h"
+#include "display/pixel_converters.h"
+#include "music/instrument_counters.h"
+#include "render/font.h"
+#include "render/screen.h"
+#include "resources/data_controller.h"
+#include "script/scene.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct SceneCase {
+  const char* name;
+  int32_t hits1;
+  int32_t hits4;
+  double showTime;  // the closing lines need 86 s of show
+};
+
+// Counts from the middle of each scene's range; the closing has both credits
+// and its last two lines, its fullest frame.
+constexpr SceneCase kScenes[] = {
+    {"opening", 300, 0, 20.0},
+    {"title", 800, 60, 45.0},
+    {"greetings", 1000, 100, 60.0},
+    {"closing", 1200, 150, 90.0},
+};
+
+struct Target {
+  const char* name;
+  PixelConverter converter;
+  int bytesPerPixel;
+};
+
+constexpr Target kTargets[] = {{"32bit", convert32Rgb888, 4}, {"16bit", convert16Rgb565, 2}};
+
+struct LoadedShow {
+  std::unique_ptr<DataController> data;
+  std::unique_ptr<Font> font;
+};
+
+LoadedShow& show() {
+  static LoadedShow loaded = [] {
+    if (chdir(PIXELFOLK_SHOW_DIR) != 0) {
+      std::fprintf(stderr, "cannot enter %s: build the show first\n", PIXELFOLK_SHOW_DIR);
+      std::exit(2);
+    }
+    LoadedShow s;
+    s.data = std::make_unique<DataController>("resinfo.rli");
+    s.font = std::make_unique<Font>(16, 8, 32, 32, s.data->getPicture(0));
+    return s;
+  }();
+  return loaded;
+}
+
+double median(std::vector<double>& values) {
+  if (values.empty()) return 0.0;
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
+}
+
+double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+void wholeFrame(benchmark::State& state, const SceneCase& scene, const Target& target) {
+  LoadedShow& s = show();
+  const size_t rowBytes = static_cast<size_t>(Screen::width) * target.bytesPerPixel;
+  std::vector<uint8_t> surface(rowBytes * Screen::height);
+  std::vector<uint32_t> copied(Screen::pixelCount);
+  constexpr double kOrigin = 1024.0;
+  FrameClock clock(kOrigin);
+  double t = scene.showTime;
+  instrument1Hits.store(scene.hits1);
+  instrument4Hits.store(scene.hits4);
+
+  // Medians, not sums: on a shared machine a few iterations are cut by other
+  // processes, and one such iteration would weigh on a sum.
+  std::vector<double> frameSeconds, drawSeconds, copySeconds;
+  for (auto _ : state) {
+    // The clock moves on by one 60 Hz frame, as in the live show, so the
+    // animations and the scrolling advance.
+    t += 1.0 / 60.0;
+    clock.update(kOrigin + t);
+    auto start = Clock::now();
+    runScene(*s.data, clock, *s.font);
+    benchmark::ClobberMemory();
+    const double drawn = since(start);
+
+    start = Clock::now();
+    for (int y = 0; y < Screen::height; ++y) {
+      target.converter(Screen::pixels + y * Screen::width, surface.data() + y * rowBytes, Screen::width);
+    }
+    benchmark::DoNotOptimize(surface.data());
+    benchmark::ClobberMemory();
+    drawSeconds.push_back(drawn);
+    frameSeconds.push_back(drawn + since(start));
+
+    start = Clock::now();
+    std::memcpy(copied.data(), Screen::pixels, sizeof Screen::pixels);
+    benchmark::DoNotOptimize(copied.data());
+    benchmark::ClobberMemory();
+    copySeconds.push_back(since(start));
+  }
+  const double copy = median(copySeconds);
+  state.counters["x_memcpy"] = median(frameSeconds) / copy;
+  state.counters["draw_x_memcpy"] = median(drawSeconds) / copy;
+}
+
+const bool registered = [] {
+  for (const SceneCase& scene : kScenes) {
+    for (const Target& target : kTargets) {
+      const std::string name = std::string(scene.name) + "/" + target.name;
+      benchmark::RegisterBenchmark(name.c_str(), wholeFrame, scene, target)->Unit(benchmark::kMicrosecond);
+    }
+  }
+  return true;
+}();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,97 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+CommandLine parse(std::vector<const char*> arguments) {
+  arguments.insert(arguments.begin(), "pixelfolk");
+  return parseCommandLine(static_cast<int>(arguments.size()), arguments.data());
+}
+
+}  // namespace
+
+TEST(CommandLine, NoArgumentsRunsTheShowFullScreenWithSound) {
+  const CommandLine line = parse({});
+  EXPECT_EQ(line.action, CommandLine::Action::runShow);
+  EXPECT_FALSE(line.windowed);
+  EXPECT_FALSE(line.mute);
+}
+
+TEST(CommandLine, AcceptedLines) {
+  const struct {
+    std::vector<const char*> arguments;
+    CommandLine::Action action;
+    bool windowed;
+    int32_t width, height;
+    bool mute;
+  } cases[] = {
+      {{"--help"}, CommandLine::Action::printHelp, false, 640, 480, false},
+      {{"--version"}, CommandLine::Action::printVersion, false, 640, 480, false},
+      {{"--version", "--help"}, CommandLine::Action::printHelp, false, 640, 480, false},
+      {{"--window"}, CommandLine::Action::runShow, true, 640, 480, false},
+      {{"--window=800x600"}, CommandLine::Action::runShow, true, 800, 600, false},
+      {{"--window=1920x1080", "--mute"}, CommandLine::Action::runShow, true, 1920, 1080, true},
+      {{"--window=32x16384"}, CommandLine::Action::runShow, true, 32, 16384, false},
+      // The last window option counts.
+      {{"--window=800x600", "--window"}, CommandLine::Action::runShow, true, 640, 480, false},
+      {{"--mute"}, CommandLine::Action::runShow, false, 640, 480, true},
+  };
+  for (const auto& c : cases) {
+    const CommandLine line = parse(c.arguments);
+    const std::string what = c.arguments.front();
+    EXPECT_EQ(line.action, c.action) << what;
+    EXPECT_EQ(line.windowed, c.windowed) << what;
+    if (c.windowed) {
+      EXPECT_EQ(line.windowWidth, c.width) << what;
+      EXPECT_EQ(line.windowHeight, c.height) << what;
+    }
+    EXPECT_EQ(line.mute, c.mute) << what;
+    EXPECT_TRUE(line.error.empty()) << what;
+  }
+}
+
+TEST(CommandLine, RefusedLinesSayWhy) {
+  const struct {
+    std::vector<const char*> arguments;
+    const char* reason;
+  } cases[] = {
+      {{"--bogus"}, "unknown option '--bogus'"},
+      {{"-h"}, "unknown option '-h'"},
+      {{"--help=yes"}, "unknown option"},
+      {{"--mute", "--windowed"}, "unknown option '--windowed'"},
+      {{"demo.xm"}, "unexpected argument 'demo.xm'"},
+      // Refused even beside --help: nothing on the line is silently dropped.
+      {{"--help", "--bogus"}, "unknown option"},
+      {{"--window="}, "--window takes"},
+      {{"--window=800"}, "--window takes"},
+      {{"--window=800x"}, "--window takes"},
+      {{"--window=x600"}, "--window takes"},
+      {{"--window=800x600x2"}, "--window takes"},
+      {{"--window=800X600"}, "--window takes"},
+      {{"--window=-800x600"}, "--window takes"},
+      {{"--window=+800x600"}, "--window takes"},
+      {{"--window=800 x600"}, "--window takes"},
+      {{"--window=31x600"}, "--window takes"},
+      {{"--window=800x16385"}, "--window takes"},
+      {{"--window=0x0"}, "--window takes"},
+      {{"--window=99999999999x600"}, "--window takes"},
+  };
+  for (const auto& c : cases) {
+    const CommandLine line = parse(c.arguments);
+    EXPECT_EQ(line.action, CommandLine::Action::refuse) << c.arguments.back();
+    EXPECT_NE(line.error.find(c.reason), std::string::npos) << c.arguments.back() << ": " << line.error;
+  }
+}
+
+TEST(CommandLine, HelpNamesEveryOptionAndUsageIsOneLine) {
+  const std::string help = commandLineHelp();
+  for (const char* option : {"--window", "--window=WxH", "--mute", "--help", "--version"}) {
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+  }
+  const std::string usage = commandLineUsage();
+  EXPECT_EQ(usage.find('\n'), usage.size() - 1);
+}

@@ -1,0 +1,186 @@
+#include "png_encoder.h"
+
+#include "deflate_rle.h"
+
+#include <libdeflate.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int kLibdeflateLevel = 1;  // its fastest with matches
+
+void put32(uint8_t* at, uint32_t v) {
+  at[0] = static_cast<uint8_t>(v >> 24);
+  at[1] = static_cast<uint8_t>(v >> 16);
+  at[2] = static_cast<uint8_t>(v >> 8);
+  at[3] = static_cast<uint8_t>(v);
+}
+
+// Appends a chunk whose data is already in place after its 8-byte header,
+// which starts at `start`; fills in the length and the type and adds the CRC.
+void closeChunk(std::vector<uint8_t>* png, size_t start, const char* type) {
+  const size_t dataSize = png->size() - start - 8;
+  put32(png->data() + start, static_cast<uint32_t>(dataSize));
+  std::memcpy(png->data() + start + 4, type, 4);
+  const uint32_t crc = libdeflate_crc32(0, png->data() + start + 4, dataSize + 4);
+  png->resize(png->size() + 4);
+  put32(png->data() + png->size() - 4, crc);
+}
+
+// Unpacks one row of words into RGB bytes.
+void unpackRow(const uint32_t* source, uint8_t* rgb, int width) {
+  for (int x = 0; x < width; ++x) {
+    rgb[x * 3 + 0] = static_cast<uint8_t>(source[x] >> 16);
+    rgb[x * 3 + 1] = static_cast<uint8_t>(source[x] >> 8);
+    rgb[x * 3 + 2] = static_cast<uint8_t>(source[x]);
+  }
+}
+
+// One row of words as filter byte 1 ("sub") and the RGB bytes, each less the
+// byte of the pixel on its left (0 left of the first pixel).
+void subFilterRow(const uint32_t* source, int width, uint8_t* out) {
+  out[0] = 1;
+  uint32_t left = 0;
+  for (int x = 0; x < width; ++x) {
+    const uint32_t p = source[x];
+    out[1 + x * 3] = static_cast<uint8_t>((p >> 16) - (left >> 16));
+    out[2 + x * 3] = static_cast<uint8_t>((p >> 8) - (left >> 8));
+    out[3 + x * 3] = static_cast<uint8_t>(p - left);
+    left = p;
+  }
+}
+
+void appendToVector(png_structp png, png_bytep data, png_size_t size) {
+  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + size);
+}
+
+void flushNothing(png_structp) {}
+
+bool encodeWithLibpng(const uint32_t* pixels, int width, int height, std::vector<uint8_t>* out, std::string* error) {
+  out->clear();
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+  if (info == nullptr) {
+    png_destroy_write_struct(&png, nullptr);
+    *error = "out of memory for a PNG encoder";
+    return false;
+  }
+  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
+  // libpng reports errors by longjmp; nothing with a destructor is created
+  // between here and the end of the writing below.
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    *error = "libpng failed to encode a frame";
+    return false;
+  }
+  png_set_write_fn(png, out, appendToVector, flushNothing);
+  png_set_compression_level(png, 1);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < height; ++y) {
+    unpackRow(pixels + static_cast<size_t>(y) * width, row.data(), width);
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+}  // namespace
+
+bool parsePngCompression(const std::string& name, PngCompression* out) {
+  if (name == "fast") {
+    *out = PngCompression::fast;
+  } else if (name == "libdeflate") {
+    *out = PngCompression::libdeflate;
+  } else if (name == "zlib") {
+    *out = PngCompression::zlib;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+struct FramePngEncoder::Deflater {
+  libdeflate_compressor* compressor = libdeflate_alloc_compressor(kLibdeflateLevel);
+  ~Deflater() { libdeflate_free_compressor(compressor); }
+};
+
+FramePngEncoder::FramePngEncoder(PngCompression compression) : compression_(compression) {
+  if (compression_ == PngCompression::libdeflate) deflater_ = std::make_unique<Deflater>();
+}
+
+FramePngEncoder::~FramePngEncoder() = default;
+
+bool FramePngEncoder::encode(const uint32_t* pixels, int width, int height, std::vector<uint8_t>* png,
+                             std::string* error) {
+  if (compression_ == PngCompression::zlib) return encodeWithLibpng(pixels, width, height, png, error);
+  if (deflater_ && deflater_->compressor == nullptr) {
+    *error = "out of memory for a PNG encoder";
+    return false;
+  }
+
+  // Every row is stored with the "sub" filter (each byte less the same
+  // channel of the pixel on its left): flat areas and smooth pictures turn
+  // into runs of zeros and small values, and it costs one subtraction a byte.
+  const size_t rowBytes = static_cast<size_t>(width) * 3;
+  filtered_.resize((rowBytes + 1) * static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    subFilterRow(pixels + static_cast<size_t>(y) * width, width, filtered_.data() + y * (rowBytes + 1));
+  }
+
+  static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  png->assign(kSignature, kSignature + 8);
+  size_t start = png->size();
+  png->resize(start + 8 + 13);
+  uint8_t* header = png->data() + start + 8;
+  put32(header, static_cast<uint32_t>(width));
+  put32(header + 4, static_cast<uint32_t>(height));
+  header[8] = 8;   // bits per channel
+  header[9] = 2;   // RGB
+  header[10] = 0;  // deflate
+  header[11] = 0;  // the five standard filters
+  header[12] = 0;  // not interlaced
+  closeChunk(png, start, "IHDR");
+
+  start = png->size();
+  png->resize(start + 8);
+  if (deflater_) {
+    const size_t bound = libdeflate_zlib_compress_bound(deflater_->compressor, filtered_.size());
+    png->resize(start + 8 + bound);
+    const size_t packed = libdeflate_zlib_compress(deflater_->compressor, filtered_.data(), filtered_.size(),
+                                                   png->data() + start + 8, bound);
+    if (packed == 0) {
+      *error = "libdeflate failed to compress a frame";
+      return false;
+    }
+    png->resize(start + 8 + packed);
+  } else {
+    if (!rle_) rle_ = std::make_unique<ZlibRleWriter>();
+    rle_->append(filtered_.data(), filtered_.size(), png);
+  }
+  closeChunk(png, start, "IDAT");
+
+  start = png->size();
+  png->resize(start + 8);
+  closeChunk(png, start, "IEND");
+  return true;
+}
+
+bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    *error = "cannot create " + path;
+    return false;
+  }
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  ok = (std::fclose(file) == 0) && ok;
+  if (!ok) *error = "cannot write " + path;
+  return ok;
+}
