@@ -18,12 +18,13 @@ unpack() {
   find "$2" -mindepth 1 -maxdepth 1 -type d | head -n 1
 }
 
-# start_show DIR [ENV=VALUE...]: `wine pixelfolk.exe` in DIR, in the background,
-# its output in $work/stdout.txt and $work/stderr.txt.
+# start_show DIR [EXE] [ENV=VALUE...]: `wine EXE` (default pixelfolk.exe) in
+# DIR, in the background, its output in $work/stdout.txt and $work/stderr.txt.
 start_show() {
-  local dir=$1
+  local dir=$1 exe=pixelfolk.exe
   shift
-  (cd "$dir" && exec env "$@" wine pixelfolk.exe >"$work/stdout.txt" 2>"$work/stderr.txt") &
+  case ${1:-} in *.exe) exe=$1 && shift ;; esac
+  (cd "$dir" && exec env "$@" wine "$exe" >"$work/stdout.txt" 2>"$work/stderr.txt") &
   show_pid=$!
 }
 

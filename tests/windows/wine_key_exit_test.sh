@@ -2,7 +2,8 @@
 # Run on an X server (scripts/with-xvfb): with no sound device to be had (SDL
 # is pointed at a driver that does not exist), the show under Wine runs on
 # its silent output, and a key that ends it (Alt+F4 goes through Windows' own
-# close request) ends it with exit code 0.
+# close request) ends it with exit code 0. It is started from another folder,
+# as a shortcut or a file manager may do: it finds its media beside itself.
 #
 #   wine_key_exit_test.sh RELEASE.zip WORK_DIR KEY
 set -uo pipefail
@@ -11,7 +12,7 @@ work=${2:?}
 key=${3:?}
 source "$(dirname "$0")/wine_env.sh"
 
-rm -rf "$work" && mkdir -p "$work/release" || exit 1
+rm -rf "$work" && mkdir -p "$work/release" "$work/elsewhere" || exit 1
 failures=0
 check() {
   if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2" >&2; failures=$((failures + 1)); fi
@@ -23,7 +24,7 @@ finish() {
 }
 
 dir=$(unpack "$zip" "$work/release") || { check 1 "unpack $zip"; finish; }
-start_show "$dir" SDL_AUDIODRIVER=no-such-driver SDL_RENDER_DRIVER=software
+start_show "$work/elsewhere" "$dir/pixelfolk.exe" SDL_AUDIODRIVER=no-such-driver SDL_RENDER_DRIVER=software
 window=$(wait_window "$title" 60)
 check $? "the show's window opens"
 [ -n "$window" ] || finish
