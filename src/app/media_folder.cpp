@@ -39,12 +39,14 @@ std::vector<std::string> mediaFolderCandidates(const MediaPlaces& places) {
   return folders;
 }
 
-MediaChoice chooseMediaFolder(const MediaPlaces& places, const std::function<bool(const std::string&)>& isFile) {
+MediaChoice chooseMediaFolder(const MediaPlaces& places, const std::function<bool(const std::string&)>& isFile,
+                              const std::function<bool(const std::string&)>& isPresent) {
   MediaChoice choice;
   choice.lookedIn = mediaFolderCandidates(places);
   for (size_t i = 0; i < choice.lookedIn.size(); ++i) {
     const std::string& folder = choice.lookedIn[i];
-    if (isFile(folder + "/" + kResourceListName)) {
+    const std::string list = folder + "/" + kResourceListName;
+    if (i == 0 ? isPresent(list) : isFile(list)) {
       choice.found = true;
       choice.folder = folder;
       choice.workingDirectory = i == 0;

@@ -35,8 +35,12 @@ struct MediaChoice {
   std::vector<std::string> lookedIn;
 };
 
-// The first candidate whose folder holds the resource list, judged by `isFile`.
-MediaChoice chooseMediaFolder(const MediaPlaces& places, const std::function<bool(const std::string&)>& isFile);
+// The first candidate whose folder holds the resource list. Elsewhere only a
+// regular file counts (`isFile`); in the working directory anything by that
+// name does (`isPresent`), so that a damaged list of the user's own is read
+// and its fault reported, never passed over for the installed media.
+MediaChoice chooseMediaFolder(const MediaPlaces& places, const std::function<bool(const std::string&)>& isFile,
+                              const std::function<bool(const std::string&)>& isPresent);
 
 // "Couldn't find resinfo.rli in A, B or C." for a choice that found nothing.
 std::string mediaNotFoundMessage(const MediaChoice& choice);

@@ -22,7 +22,9 @@ MediaChoice locateShowMedia() {
   // Compared in resolved form, as the executable's path is.
   places.buildDirectory = platform::realPath(PIXELFOLK_BUILD_DIR);
   places.buildShowFolder = PIXELFOLK_BUILD_SHOW_DIR;
-  return chooseMediaFolder(places, [](const std::string& path) { return platform::isRegularFile(path); });
+  return chooseMediaFolder(
+      places, [](const std::string& path) { return platform::isRegularFile(path); },
+      [](const std::string& path) { return platform::pathExists(path); });
 }
 
 bool enterMediaFolder() {

@@ -23,6 +23,9 @@ bool changeWorkingDirectory(const std::string& path);
 // True for a regular file, or a link to one, that exists now.
 bool isRegularFile(const std::string& path);
 
+// True when anything at all has that name, even a dangling link.
+bool pathExists(const std::string& path);
+
 // True where a program's data lie in its own folder (a Windows program
 // unpacked from its zip), false where they lie in PREFIX/share beside
 // PREFIX/bin.

@@ -30,6 +30,11 @@ bool isRegularFile(const std::string& path) {
   return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
+bool pathExists(const std::string& path) {
+  struct stat status {};
+  return lstat(path.c_str(), &status) == 0;
+}
+
 // Installed programs keep their data apart from the executable, under the
 // prefix's share folder.
 bool mediaBesideExecutable() { return false; }

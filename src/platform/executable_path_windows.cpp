@@ -82,6 +82,11 @@ bool isRegularFile(const std::string& path) {
   return regular;
 }
 
+// The entry's own attributes, a link not followed: a dangling link counts.
+bool pathExists(const std::string& path) {
+  return !path.empty() && GetFileAttributesW(wideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // A Windows program is unpacked as one folder: its data lie beside it.
 bool mediaBesideExecutable() { return true; }
 

@@ -50,7 +50,8 @@ TEST(MediaFolder, TheFirstFolderHoldingTheListWins) {
   const struct {
     const char* what;
     MediaPlaces places;
-    std::set<std::string> files;
+    std::set<std::string> files;   // regular files
+    std::set<std::string> others;  // directories, FIFOs, dangling links
     bool found;
     std::string folder;
     bool workingDirectory;
@@ -58,26 +59,50 @@ TEST(MediaFolder, TheFirstFolderHoldingTheListWins) {
       {"working directory over the installed data",
        kInstalled,
        {"/home/ann/music/resinfo.rli", "/usr/share/pixelfolk/resinfo.rli"},
+       {},
        true,
        "/home/ann/music",
        true},
-      {"installed data", kInstalled, {"/usr/share/pixelfolk/resinfo.rli"}, true, "/usr/share/pixelfolk", false},
-      {"built show", kBuilt, {"/src/pixelfolk/build/show/resinfo.rli"}, true, "/src/pixelfolk/build/show", false},
+      {"installed data", kInstalled, {"/usr/share/pixelfolk/resinfo.rli"}, {}, true, "/usr/share/pixelfolk", false},
+      {"built show", kBuilt, {"/src/pixelfolk/build/show/resinfo.rli"}, {}, true, "/src/pixelfolk/build/show", false},
       {"beside the executable",
        {"/home/ann", "/games/pf/pixelfolk.exe", "", "", true},
        {"/games/pf/resinfo.rli", "/games/share/pixelfolk/resinfo.rli"},
+       {},
        true,
        "/games/pf",
        false},
       // Only the list decides; media without it are not a show.
-      {"nothing", kInstalled, {"/home/ann/music/demo.xm", "/usr/share/pixelfolk/data"}, false, "", false},
+      {"nothing", kInstalled, {"/home/ann/music/demo.xm", "/usr/share/pixelfolk/data"}, {}, false, "", false},
+      // A damaged list of the user's own is read, and its fault reported...
+      {"a directory named like the list in the working directory",
+       kInstalled,
+       {"/usr/share/pixelfolk/resinfo.rli"},
+       {"/home/ann/music/resinfo.rli"},
+       true,
+       "/home/ann/music",
+       true},
+      // ...but elsewhere only a regular file makes a show folder.
+      {"a directory named like the list in the data folder",
+       kInstalled,
+       {},
+       {"/usr/share/pixelfolk/resinfo.rli"},
+       false,
+       "",
+       false},
   };
   for (const auto& c : cases) {
     std::vector<std::string> asked;
-    const MediaChoice choice = chooseMediaFolder(c.places, [&](const std::string& path) {
-      asked.push_back(path);
-      return c.files.count(path) != 0;
-    });
+    const MediaChoice choice = chooseMediaFolder(
+        c.places,
+        [&](const std::string& path) {
+          asked.push_back(path);
+          return c.files.count(path) != 0;
+        },
+        [&](const std::string& path) {
+          asked.push_back(path);
+          return c.files.count(path) != 0 || c.others.count(path) != 0;
+        });
     EXPECT_EQ(choice.found, c.found) << c.what;
     EXPECT_EQ(choice.folder, c.folder) << c.what;
     EXPECT_EQ(choice.workingDirectory, c.workingDirectory) << c.what;

@@ -101,10 +101,14 @@ struct Limits {
 
 int codeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
-// Runs the show at `executable` in the current directory. keepRunning: the
-// show must still run after `seconds`, and is then interrupted; otherwise it
-// must end by itself within `seconds`.
-ShowRun runShow(const fs::path& executable, bool keepRunning, int seconds, const Limits& limits) {
+// A copy of the show beside each case's files, outside the build tree, so that
+// a folder without a list does not fall back to the build's own media.
+const char kShowCopy[] = "./pixelfolk";
+
+// Runs the show in the current directory. keepRunning: the show must still
+// run after `seconds`, and is then interrupted; otherwise it must end by
+// itself within `seconds`.
+ShowRun runShow(bool keepRunning, int seconds, const Limits& limits) {
   const fs::path errPath = fs::current_path() / "stderr.txt";
   const pid_t pid = fork();
   if (pid == 0) {
@@ -122,7 +126,7 @@ ShowRun runShow(const fs::path& executable, bool keepRunning, int seconds, const
       setrlimit(RLIMIT_AS, &limit);
     }
     signal(SIGINT, SIG_DFL);
-    execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
+    execl(kShowCopy, kShowCopy, static_cast<char*>(nullptr));
     _exit(127);
   }
   ShowRun run;
@@ -172,8 +176,6 @@ struct BadInput {
 };
 
 const char kNoList[] = "Error: Couldn't open DataController file!";
-// Only a regular file counts as a list when the show looks for its media.
-const char kListNotFound[] = "Error: Couldn't find resinfo.rli in ";
 const char kSkyNotLoaded[] = "Error: Couldn't load the image data/jpgs/sky.jpg.";
 const char kLineOneNotLoaded[] = "Error: Error loading image at line 1 in the resfile resinfo.rli.";
 
@@ -182,14 +184,14 @@ void listNamingSky() { writeText("resinfo.rli", "sky 1\n"); }
 const std::vector<BadInput>& catalogue() {
   static const std::vector<BadInput> cases = {
       // The resource list.
-      {"No resource list", [] {}, kEnds, 1, {kListNotFound}},
-      {"The resource list is a directory", [] { fs::create_directory("resinfo.rli"); }, kEnds, 1, {kListNotFound}},
-      {"The resource list is a FIFO nobody writes to", [] { makeFifo("resinfo.rli"); }, kEnds, 1, {kListNotFound}},
+      {"No resource list", [] {}, kEnds, 1, {"Error: Couldn't find resinfo.rli in "}},
+      {"The resource list is a directory", [] { fs::create_directory("resinfo.rli"); }, kEnds, 1, {kNoList}},
+      {"The resource list is a FIFO nobody writes to", [] { makeFifo("resinfo.rli"); }, kEnds, 1, {kNoList}},
       {"The resource list is endless zeros",
        [] { fs::create_symlink("/dev/zero", "resinfo.rli"); },
        kEnds,
        1,
-       {kListNotFound}},
+       {kNoList}},
       {"The resource list cannot be read",
        [] { fs::create_symlink("/proc/self/mem", "resinfo.rli"); },
        kEnds,
@@ -391,12 +393,9 @@ class BadInputCatalogue : public testing::TestWithParam<BadInput> {
     folder_ = fs::temp_directory_path() /
               ("pixelfolk-catalogue-" + std::to_string(getpid()) + "-" + testNameOf({GetParam(), 0}));
     fs::remove_all(folder_);
-    fs::create_directories(folder_ / "bin");
-    // A copy away from the build tree, which would otherwise fall back on the
-    // show the build wrote when the working directory holds no list.
-    executable_ = folder_ / "bin" / "pixelfolk";
-    fs::copy_file(PIXELFOLK_SHOW_EXECUTABLE, executable_);
+    fs::create_directories(folder_);
     fs::current_path(folder_);
+    fs::copy_file(PIXELFOLK_SHOW_EXECUTABLE, kShowCopy);
   }
   void TearDown() override {
     fs::current_path(previous_);
@@ -406,16 +405,13 @@ class BadInputCatalogue : public testing::TestWithParam<BadInput> {
  private:
   fs::path previous_;
   fs::path folder_;
-
- protected:
-  fs::path executable_;
 };
 
 TEST_P(BadInputCatalogue, ShowsTheMessageAndEndsWithTheCode) {
   const BadInput& c = GetParam();
   c.prepare();
   if (testing::Test::HasFatalFailure()) return;
-  const ShowRun run = runShow(executable_, c.showKeepsRunning, c.showKeepsRunning ? 5 : 30, c.limits);
+  const ShowRun run = runShow(c.showKeepsRunning, c.showKeepsRunning ? 5 : 30, c.limits);
   ASSERT_FALSE(run.hung) << "still running after 30 s; stderr:\n" << run.err;
   ASSERT_FALSE(run.endedEarly) << "ended by itself with code " << run.exitCode << "; stderr:\n" << run.err;
   EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
