@@ -259,6 +259,18 @@ TEST_F(Scratch, BadShowDirectoryOrOutputFailsAndLeavesNothing) {
   EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
 }
 
+// A folder made ready for the frames, named with a trailing slash as a shell's
+// completion gives it, takes them.
+TEST_F(Scratch, EmptyFolderNamedWithASlashReceivesTheFrames) {
+  fs::create_directories(at("ready"));
+  const Result r = capture(show_ + "--fps 10 --to 0.2 --frames " + at("ready") + "/");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(fs::exists(at("ready") + "/frame-000000.png"));
+  EXPECT_TRUE(fs::exists(at("ready") + "/soundtrack.wav"));
+  EXPECT_FALSE(fs::exists(at("ready") + "/.partial"));
+  EXPECT_FALSE(fs::exists(at("ready") + ".partial"));
+}
+
 TEST_F(Scratch, WholeShowAtALowFrameRate) {
   ASSERT_EQ(capture(show_ + "--fps 5 --frames " + at("all")).code, 0);
   // Frames 0 .. 481: the last is the first more than 96 s after the start.

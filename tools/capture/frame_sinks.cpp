@@ -18,7 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string partialName(const std::string& path) { return path + ".partial"; }
+// "out/" names the folder "out": its partial twin lies beside it, never inside.
+std::string partialName(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path + ".partial";
+}
 
 bool replaceWith(const std::string& partial, const std::string& final, std::string* error) {
   std::error_code ec;
