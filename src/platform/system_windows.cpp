@@ -16,9 +16,11 @@ namespace platform {
 bool nativeScreenAvailable() { return true; }
 
 // Task-modal without an owner: the show's window, if any, takes no input
-// until the box is closed, and the box comes to the front.
+// until the box is closed, and the box comes to the front. The text is UTF-8
+// (it may name folders), so it goes to the wide-character box.
 void showNativeMessageBox(const char* caption, const char* text) {
-  MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+  MessageBoxW(nullptr, wideFromUtf8(text).c_str(), wideFromUtf8(caption).c_str(),
+              MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
 // SDL's performance counter is QueryPerformanceCounter, the system's own
