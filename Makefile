@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 PACKAGE_BUILD ?= build-package
 
-.PHONY: all deps configure build run test bench fuzz format clean package bench-capture web serve-web test-web
+.PHONY: all deps configure build run test bench fuzz format clean package bench-capture windows test-windows web serve-web test-web
 
 all: build
 
@@ -26,6 +26,15 @@ test: build
 
 bench: build
 	scripts/run-benchmarks $(BUILD)
+
+# The Windows release (build-windows/pixelfolk-*-windows-x64.zip), cross-built
+# with MinGW-w64; its media come from the native build in $(BUILD).
+windows: configure
+	NATIVE_BUILD=$(BUILD) JOBS=$(JOBS) scripts/build-windows build-windows
+
+# Its checks under Wine, the 96-s run included.
+test-windows: windows
+	NATIVE_BUILD=$(BUILD) JOBS=$(JOBS) scripts/test-windows
 
 # libFuzzer harnesses (clang, ASan + UBSan) in build-fuzz/, each for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60

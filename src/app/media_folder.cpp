@@ -25,9 +25,12 @@ std::vector<std::string> mediaFolderCandidates(const MediaPlaces& places) {
   };
   add(places.workingDirectory.empty() ? std::string(".") : withoutTrailingSlash(places.workingDirectory));
   if (!places.executable.empty()) {
-    const std::filesystem::path beside =
-        std::filesystem::path(places.executable).parent_path() / kDataFromExecutableFolder;
-    add(withoutTrailingSlash(beside.lexically_normal().string()));
+    const std::filesystem::path folder = std::filesystem::path(places.executable).parent_path();
+    if (places.mediaBesideExecutable) {
+      add(withoutTrailingSlash(folder.string()));
+    } else {
+      add(withoutTrailingSlash((folder / kDataFromExecutableFolder).lexically_normal().string()));
+    }
   }
   const std::string build = withoutTrailingSlash(places.buildDirectory);
   if (!places.buildShowFolder.empty() && liesInside(places.executable, build)) {

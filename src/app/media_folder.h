@@ -1,7 +1,8 @@
 // Where the show finds its media: the resource list, the pictures under
 // data/ and the module. A working directory that holds the list is used as it
-// is; otherwise the installed data folder beside the executable, or, for a
-// program run from its build tree, the build's show folder.
+// is; otherwise the installed data folder relative to the executable (its own
+// folder where programs are unpacked as one folder), or, for a program run
+// from its build tree, the build's show folder.
 #pragma once
 
 #include <functional>
@@ -14,16 +15,17 @@ inline constexpr char kResourceListName[] = "resinfo.rli";
 inline constexpr char kDataFromExecutableFolder[] = "../share/pixelfolk";
 
 struct MediaPlaces {
-  std::string workingDirectory;  // absolute, or "" when it has no name
-  std::string executable;        // the executable's real path, or "" when unknown
-  std::string buildDirectory;    // the build tree this program came from (real path)
-  std::string buildShowFolder;   // the media that build wrote
+  std::string workingDirectory;        // absolute, or "" when it has no name
+  std::string executable;              // the executable's real path, or "" when unknown
+  std::string buildDirectory;          // the build tree this program came from (real path)
+  std::string buildShowFolder;         // the media that build wrote
+  bool mediaBesideExecutable = false;  // installed media lie in the executable's own folder
 };
 
 // The folders to look in, in order, without repeats: the working directory
 // ("." when it has no name), the installed data folder when the executable
-// is known, and the build's show folder when the executable lies inside that
-// build tree.
+// is known (its own folder, or kDataFromExecutableFolder from there), and the build's show folder when the executable
+// lies inside that build tree.
 std::vector<std::string> mediaFolderCandidates(const MediaPlaces& places);
 
 struct MediaChoice {

@@ -18,6 +18,7 @@ MediaChoice locateShowMedia() {
   MediaPlaces places;
   places.workingDirectory = platform::workingDirectory();
   places.executable = platform::executablePath();
+  places.mediaBesideExecutable = platform::mediaBesideExecutable();
   // Compared in resolved form, as the executable's path is.
   places.buildDirectory = platform::realPath(PIXELFOLK_BUILD_DIR);
   places.buildShowFolder = PIXELFOLK_BUILD_SHOW_DIR;

@@ -26,4 +26,9 @@ bool isRegularFile(const std::string& path);
 // True when anything at all has that name, even a dangling link.
 bool pathExists(const std::string& path);
 
+// True where a program's data lie in its own folder (a Windows program
+// unpacked from its zip), false where they lie in PREFIX/share beside
+// PREFIX/bin.
+bool mediaBesideExecutable();
+
 }  // namespace platform

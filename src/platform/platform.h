@@ -1,6 +1,6 @@
 // The operating-system services the engine needs that are not display or
 // sound: message boxes, the high-resolution counter, sleeping and leaving the
-// process. Everything here is implemented on SDL and POSIX in src/platform;
+// process. Everything here is implemented on SDL and the operating system;
 // no engine header includes a system header.
 #pragma once
 

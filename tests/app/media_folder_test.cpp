@@ -38,6 +38,10 @@ TEST(MediaFolder, CandidatesInOrder) {
       {"executable unknown", {"/home/ann", "", "/src/pixelfolk/build", "/src/pixelfolk/build/show"}, {"/home/ann"}},
       {"started in the data folder", {"/usr/share/pixelfolk/", "/usr/bin/pixelfolk", "", ""}, {"/usr/share/pixelfolk"}},
       {"installed into the root", {"/home", "/bin/pixelfolk", "", ""}, {"/home", "/share/pixelfolk"}},
+      // A program unpacked as one folder (the Windows zip) keeps its media beside it.
+      {"unpacked folder", {"/home/ann", "/games/pf/pixelfolk.exe", "", "", true}, {"/home/ann", "/games/pf"}},
+      {"started in the unpacked folder", {"/games/pf", "/games/pf/pixelfolk.exe", "", "", true}, {"/games/pf"}},
+      {"unpacked into the root", {"/home", "/pixelfolk.exe", "", "", true}, {"/home", "/"}},
   };
   for (const auto& c : cases) EXPECT_EQ(mediaFolderCandidates(c.places), c.folders) << c.what;
 }
@@ -61,6 +65,13 @@ TEST(MediaFolder, TheFirstFolderHoldingTheListWins) {
        true},
       {"installed data", kInstalled, {"/usr/share/pixelfolk/resinfo.rli"}, {}, true, "/usr/share/pixelfolk", false},
       {"built show", kBuilt, {"/src/pixelfolk/build/show/resinfo.rli"}, {}, true, "/src/pixelfolk/build/show", false},
+      {"beside the executable",
+       {"/home/ann", "/games/pf/pixelfolk.exe", "", "", true},
+       {"/games/pf/resinfo.rli", "/games/share/pixelfolk/resinfo.rli"},
+       {},
+       true,
+       "/games/pf",
+       false},
       // Only the list decides; media without it are not a show.
       {"nothing", kInstalled, {"/home/ann/music/demo.xm", "/usr/share/pixelfolk/data"}, {}, false, "", false},
       // A damaged list of the user's own is read, and its fault reported...

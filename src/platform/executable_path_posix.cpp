@@ -35,4 +35,8 @@ bool pathExists(const std::string& path) {
   return lstat(path.c_str(), &status) == 0;
 }
 
+// Installed programs keep their data apart from the executable, under the
+// prefix's share folder.
+bool mediaBesideExecutable() { return false; }
+
 }  // namespace platform

@@ -1,0 +1,45 @@
+#include <SDL.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/platform.h"
+#include "platform/system_native.h"
+
+namespace platform {
+
+namespace {
+
+bool hasEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] != '\0';
+}
+
+}  // namespace
+
+bool nativeScreenAvailable() { return hasEnvironment("DISPLAY") || hasEnvironment("WAYLAND_DISPLAY"); }
+
+void showNativeMessageBox(const char* caption, const char* text) {
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+}
+
+bool queryCounterFrequency(int64_t* frequency) {
+  timespec resolution{};
+  if (clock_getres(CLOCK_MONOTONIC, &resolution) != 0) {
+    *frequency = 0;
+    return false;
+  }
+  *frequency = 1000000000;
+  return true;
+}
+
+int64_t readCounter() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+}  // namespace platform
