@@ -70,3 +70,15 @@ press_key() {
   sleep 0.3
   xdotool key "$2"
 }
+
+# Each check prints one line; finish ends the test, with the show's standard
+# error (in $work/stderr.txt) when anything failed.
+failures=0
+check() {
+  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2" >&2; failures=$((failures + 1)); fi
+}
+finish() {
+  stop_wine
+  [ "$failures" -eq 0 ] || { echo "stderr of the show:" >&2; sed 's/^/     /' "$work/stderr.txt" >&2; }
+  exit $((failures > 0))
+}

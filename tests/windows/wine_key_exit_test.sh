@@ -13,15 +13,6 @@ key=${3:?}
 source "$(dirname "$0")/wine_env.sh"
 
 rm -rf "$work" && mkdir -p "$work/release" "$work/elsewhere" || exit 1
-failures=0
-check() {
-  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2" >&2; failures=$((failures + 1)); fi
-}
-finish() {
-  stop_wine
-  [ "$failures" -eq 0 ] || { echo "stderr of the show:" >&2; sed 's/^/     /' "$work/stderr.txt" >&2; }
-  exit $((failures > 0))
-}
 
 dir=$(unpack "$zip" "$work/release") || { check 1 "unpack $zip"; finish; }
 start_show "$work/elsewhere" "$dir/pixelfolk.exe" SDL_AUDIODRIVER=no-such-driver SDL_RENDER_DRIVER=software
