@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/process_exit.h"
 
 namespace platform {
 
@@ -84,6 +85,13 @@ void exitProcess(int code) {
   std::fflush(stderr);
   if (exitInterceptor != nullptr) exitInterceptor(code);
   std::exit(code);
+}
+
+void exitProcessAtOnce(int code) {
+  while (exitHookCount > 0) exitHooks[--exitHookCount]();
+  // Every output stream, as exit would: _exit flushes none.
+  std::fflush(nullptr);
+  _exit(code);
 }
 
 void interceptExit(void (*instead)(int code)) { exitInterceptor = instead; }
