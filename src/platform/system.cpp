@@ -89,9 +89,9 @@ void exitProcess(int code) {
 
 void exitProcessAtOnce(int code) {
   while (exitHookCount > 0) exitHooks[--exitHookCount]();
-  // Every output stream, as exit would: _exit flushes none.
+  // Every output stream, as exit would: _Exit flushes none.
   std::fflush(nullptr);
-  _exit(code);
+  std::_Exit(code);
 }
 
 void interceptExit(void (*instead)(int code)) { exitInterceptor = instead; }
