@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/display_loss.h"
 #include "platform/platform.h"
 #include "platform/sdl_display_formats.h"
 #include "platform/sdl_display_messages.h"
@@ -21,6 +22,7 @@ class SdlDisplayDevice final : public DisplayDevice {
   bool loadDriver() override {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail("SDL video: %s", SDL_GetError());
     videoStarted = true;
+    watchForLostDisplay();
     return true;
   }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/process_exit.h"
 #include "platform/system_native.h"
 
 namespace platform {
@@ -57,6 +58,13 @@ void exitProcess(int code) {
   std::fflush(stderr);
   if (exitInterceptor != nullptr) exitInterceptor(code);
   std::exit(code);
+}
+
+void exitProcessAtOnce(int code) {
+  while (exitHookCount > 0) exitHooks[--exitHookCount]();
+  // Every output stream, as exit would: _Exit flushes none.
+  std::fflush(nullptr);
+  std::_Exit(code);
 }
 
 void interceptExit(void (*instead)(int code)) { exitInterceptor = instead; }
