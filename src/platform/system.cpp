@@ -52,18 +52,21 @@ void atProcessExit(void (*hook)()) {
   if (exitHookCount < kMaxExitHooks) exitHooks[exitHookCount++] = hook;
 }
 
-void exitProcess(int code) {
+// Both ways out close the sound first and leave nothing unwritten.
+static void runExitHooksAndFlush() {
   while (exitHookCount > 0) exitHooks[--exitHookCount]();
-  std::fflush(stdout);
-  std::fflush(stderr);
+  // Every output stream, as exit would: _Exit flushes none.
+  std::fflush(nullptr);
+}
+
+void exitProcess(int code) {
+  runExitHooksAndFlush();
   if (exitInterceptor != nullptr) exitInterceptor(code);
   std::exit(code);
 }
 
 void exitProcessAtOnce(int code) {
-  while (exitHookCount > 0) exitHooks[--exitHookCount]();
-  // Every output stream, as exit would: _Exit flushes none.
-  std::fflush(nullptr);
+  runExitHooksAndFlush();
   std::_Exit(code);
 }
 
