@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
+#include <random>
+#include <string>
 #include <vector>
 
 // Reference values of BT.601 in limited range, rounded to nearest.
@@ -48,4 +52,46 @@ TEST(YuvFrame, ChromaAveragesItsOwnPixelsUpToOddEdges) {
   EXPECT_EQ(u[3], 128);
   EXPECT_EQ(v[0], 119);  // 128 - 18.214 / 2, rounded
   EXPECT_EQ(v[1], 128);
+}
+
+// The block code against the per-sample rules, on noise (every bit of every
+// channel, and a top byte that must be ignored) at sizes that leave every
+// kind of remainder: none, a few columns, an odd column, an odd row.
+TEST(YuvFrame, EveryPixelFollowsTheRules) {
+  std::mt19937 random(15);
+  const struct { int width, height; } sizes[] = {{640, 480}, {16, 2}, {17, 3}, {31, 1}, {47, 5}, {1, 1}, {2, 7}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
+    std::vector<uint32_t> frame(static_cast<size_t>(size.width) * size.height);
+    for (uint32_t& p : frame) p = static_cast<uint32_t>(random());
+    std::vector<uint8_t> out(yuv420Size(size.width, size.height), 0xEE);
+    convertToYuv420(frame.data(), size.width, size.height, out.data());
+
+    auto at = [&](int x, int y) {
+      return frame[static_cast<size_t>(std::min(y, size.height - 1)) * size.width + std::min(x, size.width - 1)];
+    };
+    int wrongLuma = 0, wrongChroma = 0;
+    for (int y = 0; y < size.height; ++y) {
+      for (int x = 0; x < size.width; ++x) wrongLuma += out[y * size.width + x] != yuv_rules::luma(at(x, y));
+    }
+    const int chromaWidth = (size.width + 1) / 2, chromaHeight = (size.height + 1) / 2;
+    const uint8_t* u = out.data() + size.width * size.height;
+    const uint8_t* v = u + chromaWidth * chromaHeight;
+    for (int cy = 0; cy < chromaHeight; ++cy) {
+      for (int cx = 0; cx < chromaWidth; ++cx) {
+        int r = 0, g = 0, b = 0;
+        for (const uint32_t p :
+             {at(2 * cx, 2 * cy), at(2 * cx + 1, 2 * cy), at(2 * cx, 2 * cy + 1), at(2 * cx + 1, 2 * cy + 1)}) {
+          r += p >> 16 & 0xFF;
+          g += p >> 8 & 0xFF;
+          b += p & 0xFF;
+        }
+        const int i = cy * chromaWidth + cx;
+        wrongChroma += u[i] != yuv_rules::blueDifference(r, g, b);
+        wrongChroma += v[i] != yuv_rules::redDifference(r, g, b);
+      }
+    }
+    EXPECT_EQ(wrongLuma, 0);
+    EXPECT_EQ(wrongChroma, 0);
+  }
 }
