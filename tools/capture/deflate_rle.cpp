@@ -7,6 +7,14 @@
 #include <bit>
 #include <cstring>
 #include <memory>
+#include <vector>
+
+#if defined(__x86_64__) && defined(__SSE2__)
+#include <emmintrin.h>
+#define PIXELFOLK_DEFLATE_SSE2 1
+#else
+#define PIXELFOLK_DEFLATE_SSE2 0
+#endif
 
 namespace {
 
@@ -48,43 +56,37 @@ const std::array<LengthCode, kMaxMatch + 1> kLengthCodes = [] {
   return table;
 }();
 
-// Writes into memory the caller sized with zlibRleBound, so nothing is
-// checked or grown per bit.
-class BitWriter {
- public:
-  explicit BitWriter(uint8_t* out) : start_(out), out_(out) {}
+// Bits go out least significant first through a 64-bit buffer that is
+// stored whole and then advanced by the bytes it filled, so nothing
+// branches per code. The caller keeps the state in locals in its loops:
+// behind a reference the compiler would reload it around every store.
+struct BitState {
+  uint8_t* out;
+  uint64_t buffer = 0;
+  int filled = 0;  // at most 7 between codes
 
-  // Adds the low `count` bits of `bits`, least significant first; count <= 32.
+  // Adds the low `count` bits of `bits`; at most 56 bits go in between
+  // flushes, so the buffer never overflows.
+  void add(uint64_t bits, int count) {
+    buffer |= bits << filled;
+    filled += count;
+  }
+  // Stores the whole bytes. It writes 8 bytes whatever it keeps, which the
+  // output bound allows for.
+  void flush() {
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(out, &buffer, 8);
+    } else {
+      for (int k = 0; k < 8; ++k) out[k] = static_cast<uint8_t>(buffer >> (8 * k));
+    }
+    out += filled >> 3;
+    buffer >>= filled & ~7;
+    filled &= 7;
+  }
   void put(uint32_t bits, int count) {
-    buffer_ |= static_cast<uint64_t>(bits) << filled_;
-    filled_ += count;
-    if (filled_ >= 32) {
-      const uint32_t low = static_cast<uint32_t>(buffer_);
-      out_[0] = static_cast<uint8_t>(low);
-      out_[1] = static_cast<uint8_t>(low >> 8);
-      out_[2] = static_cast<uint8_t>(low >> 16);
-      out_[3] = static_cast<uint8_t>(low >> 24);
-      out_ += 4;
-      buffer_ >>= 32;
-      filled_ -= 32;
-    }
+    add(bits, count);
+    flush();
   }
-
-  // Pads the last byte with zero bits; returns the bytes written.
-  size_t flush() {
-    while (filled_ > 0) {
-      *out_++ = static_cast<uint8_t>(buffer_);
-      buffer_ >>= 8;
-      filled_ = std::max(0, filled_ - 8);
-    }
-    return static_cast<size_t>(out_ - start_);
-  }
-
- private:
-  uint8_t* start_;
-  uint8_t* out_;
-  uint64_t buffer_ = 0;
-  int filled_ = 0;
 };
 
 // Huffman code lengths for `freq`, none above `limit` bits. Symbols with no
@@ -185,30 +187,107 @@ size_t runOf(const uint8_t* data, uint8_t b, size_t limit) {
   return run;
 }
 
-// Token: a literal byte (below 256) or a match, 256 + its length. Returns
-// the token count, at most `size`.
-size_t tokenize(const uint8_t* data, size_t size, uint16_t* tokens, uint32_t* freq) {
-  size_t count = 0;
-  size_t i = 0;
-  while (i < size) {
-    const uint8_t b = data[i];
-    tokens[count++] = b;
-    ++freq[b];
-    ++i;
-    if (i + 1 >= size || data[i] != b || data[i + 1] != b) continue;  // most bytes start no run
-    const size_t run = runOf(data + i, b, std::min(size - i, static_cast<size_t>(kMaxMatch)));
-    if (run >= static_cast<size_t>(kMinMatch)) {
-      tokens[count++] = static_cast<uint16_t>(256 + run);
-      ++freq[kLengthCodes[run].symbol];
-      i += run;
-    }
+// Whether a run starts at each of the 16 positions from `data`: the byte
+// there repeats in the three after it. Reads 19 bytes.
+inline uint32_t runStarts16(const uint8_t* data) {
+#if PIXELFOLK_DEFLATE_SSE2
+  auto load = [](const uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
+  const __m128i a = load(data);
+  const __m128i same =
+      _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(a, load(data + 1)), _mm_cmpeq_epi8(a, load(data + 2))),
+                    _mm_cmpeq_epi8(a, load(data + 3)));
+  return static_cast<uint32_t>(_mm_movemask_epi8(same));
+#else
+  uint32_t starts = 0;
+  for (int k = 0; k < 16; ++k) {
+    const uint8_t b = data[k];
+    starts |= static_cast<uint32_t>(data[k + 1] == b && data[k + 2] == b && data[k + 3] == b) << k;
   }
+  return starts;
+#endif
+}
+
+// Byte counts in four tables taken in turn, so that a repeated byte does
+// not wait for its own count's previous increment.
+struct LiteralCounts {
+  uint32_t table[4][256] = {};
+
+  void add(const uint8_t* data, size_t n) {
+    size_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+      ++table[0][data[k]];
+      ++table[1][data[k + 1]];
+      ++table[2][data[k + 2]];
+      ++table[3][data[k + 3]];
+    }
+    for (; k < n; ++k) ++table[0][data[k]];
+  }
+
+  void addTo(uint32_t* freq) const {
+    for (int b = 0; b < 256; ++b) freq[b] += table[0][b] + table[1][b] + table[2][b] + table[3][b];
+  }
+};
+
+// A match: the byte at `at` (sent as a literal) repeated `length` times after it.
+struct Match {
+  uint32_t at;
+  uint32_t length;
+};
+
+// Finds the matches of one block and counts every symbol it will send. A
+// match starts wherever a byte repeats at least three times after it;
+// everything else is a literal. Returns the match count, at most size / 4.
+size_t findMatches(const uint8_t* data, size_t size, Match* matches, uint32_t* freq) {
+  LiteralCounts literals;
+  size_t count = 0;
+  size_t i = 0;  // every byte before i has been counted
+  while (i < size) {
+    // The next run start at or after i, or size.
+    size_t start = i;
+    uint32_t starts = 0;
+    while (start + 19 <= size && (starts = runStarts16(data + start)) == 0) start += 16;
+    if (starts != 0) {
+      start += static_cast<size_t>(std::countr_zero(starts));
+    } else {
+      for (; start + 3 < size; ++start) {
+        const uint8_t b = data[start];
+        if (data[start + 1] == b && data[start + 2] == b && data[start + 3] == b) break;
+      }
+      if (start + 3 >= size) start = size;
+    }
+    if (start == size) {
+      literals.add(data + i, size - i);
+      break;
+    }
+    literals.add(data + i, start + 1 - i);
+    const size_t run = runOf(data + start + 1, data[start], std::min(size - start - 1, static_cast<size_t>(kMaxMatch)));
+    matches[count++] = {static_cast<uint32_t>(start), static_cast<uint32_t>(run)};
+    ++freq[kLengthCodes[run].symbol];
+    i = start + 1 + run;
+  }
+  literals.addTo(freq);
   return count;
 }
 
-void writeBlock(const uint8_t* data, size_t size, bool last, uint16_t* tokens, BitWriter& out) {
+// Literal codes as code | length << 16.
+void putLiterals(const uint8_t* data, size_t n, const uint32_t* codes, BitState& bits) {
+  BitState s = bits;
+  size_t k = 0;
+  // Three codes of at most 15 bits fit the buffer between flushes.
+  for (; k + 3 <= n; k += 3) {
+    const uint32_t a = codes[data[k]], b = codes[data[k + 1]], c = codes[data[k + 2]];
+    s.add(a & 0xFFFF, static_cast<int>(a >> 16));
+    s.add(b & 0xFFFF, static_cast<int>(b >> 16));
+    s.add(c & 0xFFFF, static_cast<int>(c >> 16));
+    s.flush();
+  }
+  for (; k < n; ++k) s.put(codes[data[k]] & 0xFFFF, static_cast<int>(codes[data[k]] >> 16));
+  bits = s;
+}
+
+void writeBlock(const uint8_t* data, size_t size, bool last, Match* matches, BitState& bits) {
   uint32_t freq[kLitLenSymbols] = {};
-  const size_t tokenCount = tokenize(data, size, tokens, freq);
+  const size_t matchCount = findMatches(data, size, matches, freq);
   freq[kEndOfBlock] = 1;
 
   uint8_t litLengths[kLitLenSymbols];
@@ -234,33 +313,39 @@ void writeBlock(const uint8_t* data, size_t size, bool last, uint16_t* tokens, B
   int clCount = 19;
   while (clCount > 4 && clLengths[kCodeLengthOrder[clCount - 1]] == 0) --clCount;
 
-  out.put(last ? 1 : 0, 1);
-  out.put(2, 2);  // dynamic Huffman codes
-  out.put(static_cast<uint32_t>(litCount - 257), 5);
-  out.put(0, 5);  // one distance code
-  out.put(static_cast<uint32_t>(clCount - 4), 4);
-  for (int i = 0; i < clCount; ++i) out.put(clLengths[kCodeLengthOrder[i]], 3);
-  for (int i = 0; i < lengthCount; ++i) out.put(clCodes[lengths[i]], clLengths[lengths[i]]);
+  BitState s = bits;
+  s.put(last ? 1 : 0, 1);
+  s.put(2, 2);  // dynamic Huffman codes
+  s.put(static_cast<uint32_t>(litCount - 257), 5);
+  s.put(0, 5);  // one distance code
+  s.put(static_cast<uint32_t>(clCount - 4), 4);
+  for (int i = 0; i < clCount; ++i) s.put(clLengths[kCodeLengthOrder[i]], 3);
+  for (int i = 0; i < lengthCount; ++i) s.put(clCodes[lengths[i]], clLengths[lengths[i]]);
 
-  // Every token's whole bit string, looked up once per token: a literal's
-  // code, or a length's code, its extra bits and the one-bit distance code 0.
-  uint32_t tokenBits[256 + kMaxMatch + 1];
-  uint8_t tokenBitCount[256 + kMaxMatch + 1];
-  for (int b = 0; b < 256; ++b) {
-    tokenBits[b] = litCodes[b];
-    tokenBitCount[b] = litLengths[b];
-  }
+  // Each literal's code, and each match length's whole bit string: its
+  // length code, the extra bits and the one-bit distance code 0.
+  uint32_t literalCodes[256];
+  for (int b = 0; b < 256; ++b) literalCodes[b] = litCodes[b] | static_cast<uint32_t>(litLengths[b]) << 16;
+  uint32_t matchBits[kMaxMatch + 1];
+  uint8_t matchBitCount[kMaxMatch + 1];
   for (int length = kMinMatch; length <= kMaxMatch; ++length) {
     const LengthCode& lc = kLengthCodes[length];
     const int codeBits = litLengths[lc.symbol];
-    tokenBits[256 + length] = litCodes[lc.symbol] | static_cast<uint32_t>(lc.extraValue) << codeBits;
-    tokenBitCount[256 + length] = static_cast<uint8_t>(codeBits + lc.extraBits + 1);
+    matchBits[length] = litCodes[lc.symbol] | static_cast<uint32_t>(lc.extraValue) << codeBits;
+    matchBitCount[length] = static_cast<uint8_t>(codeBits + lc.extraBits + 1);
   }
-  for (size_t t = 0; t < tokenCount; ++t) out.put(tokenBits[tokens[t]], tokenBitCount[tokens[t]]);
-  out.put(litCodes[kEndOfBlock], litLengths[kEndOfBlock]);
-}
 
-}  // namespace
+  size_t from = 0;
+  for (size_t m = 0; m < matchCount; ++m) {
+    const Match& match = matches[m];
+    putLiterals(data + from, match.at + 1 - from, literalCodes, s);
+    s.put(matchBits[match.length], matchBitCount[match.length]);
+    from = match.at + 1 + match.length;
+  }
+  putLiterals(data + from, size - from, literalCodes, s);
+  s.put(litCodes[kEndOfBlock], litLengths[kEndOfBlock]);
+  bits = s;
+}
 
 size_t zlibRleBound(size_t size) {
   // A literal takes at most 15 bits and a match (3 bytes or more) at most
@@ -269,29 +354,38 @@ size_t zlibRleBound(size_t size) {
   return size * 2 + blocks * 330 + 6 + 8;
 }
 
-size_t writeZlibRle(const uint8_t* data, size_t size, uint16_t* tokens, uint8_t* out) {
+size_t writeZlibRle(const uint8_t* data, size_t size, Match* matches, uint8_t* out) {
   out[0] = 0x78;  // deflate, 32 KiB window
   out[1] = 0x01;  // fastest compression; 0x7801 is a multiple of 31
-  BitWriter bits(out + 2);
+  BitState bits{out + 2};
   size_t at = 0;
   do {
     const size_t n = std::min(kBlockBytes, size - at);
-    writeBlock(data + at, n, at + n == size, tokens, bits);
+    writeBlock(data + at, n, at + n == size, matches, bits);
     at += n;
   } while (at < size);
-  uint8_t* end = out + 2 + bits.flush();
+  // The last byte's unused bits stay zero.
+  uint8_t* end = bits.out + (bits.filled + 7) / 8;
+  bits.flush();
   const uint32_t adler = libdeflate_adler32(1, data, size);
   for (int shift = 24; shift >= 0; shift -= 8) *end++ = static_cast<uint8_t>(adler >> shift);
   return static_cast<size_t>(end - out);
 }
 
+}  // namespace
+
+struct ZlibRleWriter::Scratch {
+  std::vector<uint8_t> out;
+  std::vector<Match> matches = std::vector<Match>(kBlockBytes / 4);
+};
+
+ZlibRleWriter::ZlibRleWriter() = default;
+ZlibRleWriter::~ZlibRleWriter() = default;
+
 void ZlibRleWriter::append(const uint8_t* data, size_t size, std::vector<uint8_t>* out) {
   const size_t bound = zlibRleBound(size);
-  if (bound > scratchSize_) {
-    scratch_ = std::make_unique<uint8_t[]>(bound);
-    scratchSize_ = bound;
-  }
-  if (!tokens_) tokens_ = std::make_unique<uint16_t[]>(kBlockBytes);
-  const size_t n = writeZlibRle(data, size, tokens_.get(), scratch_.get());
-  out->insert(out->end(), scratch_.get(), scratch_.get() + n);
+  if (!scratch_) scratch_ = std::make_unique<Scratch>();
+  if (bound > scratch_->out.size()) scratch_->out.resize(bound);
+  const size_t n = writeZlibRle(data, size, scratch_->matches.data(), scratch_->out.data());
+  out->insert(out->end(), scratch_->out.begin(), scratch_->out.begin() + static_cast<ptrdiff_t>(n));
 }

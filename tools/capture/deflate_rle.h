@@ -14,12 +14,14 @@
 // Keeps its working memory from one call to the next: one per thread.
 class ZlibRleWriter {
  public:
+  ZlibRleWriter();
+  ~ZlibRleWriter();
+
   // Appends the zlib stream of `data` (header, deflate blocks, Adler-32) to
   // `out`. The same data give the same bytes on every run.
   void append(const uint8_t* data, size_t size, std::vector<uint8_t>* out);
 
  private:
-  std::unique_ptr<uint8_t[]> scratch_;
-  size_t scratchSize_ = 0;
-  std::unique_ptr<uint16_t[]> tokens_;
+  struct Scratch;
+  std::unique_ptr<Scratch> scratch_;
 };
