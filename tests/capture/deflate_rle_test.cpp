@@ -32,6 +32,11 @@ TEST(ZlibRle, ZlibReadsBackEveryInput) {
   std::mt19937 random(3);
   std::vector<uint8_t> noise(300000);
   for (uint8_t& b : noise) b = static_cast<uint8_t>(random() % 7);  // short runs by chance
+  // A run that begins two bytes before the 128 KiB block boundary, and runs
+  // in the last bytes of the input, where a 16-byte search window no longer fits.
+  std::vector<uint8_t> acrossBlocks(noise.begin(), noise.begin() + 131070);
+  acrossBlocks.insert(acrossBlocks.end(), 10, 0xC3);
+  for (int tail = 0; tail < 24; ++tail) acrossBlocks.push_back(tail % 5 < 4 ? 9 : 1);
   std::vector<uint8_t> mixed;
   for (size_t length = 1; length < 600; length += 1) mixed.insert(mixed.end(), length, static_cast<uint8_t>(length));
 
@@ -48,6 +53,7 @@ TEST(ZlibRle, ZlibReadsBackEveryInput) {
       {"one long run", runs({{0, 1000000}})},
       {"every run length", mixed},
       {"noise over several blocks", noise},
+      {"runs across a block boundary and in the tail", acrossBlocks},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
