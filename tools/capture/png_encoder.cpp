@@ -8,6 +8,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "display/pixel_converters.h"
+
+#if defined(__x86_64__) && defined(__SSE2__)
+#include <emmintrin.h>
+#define PIXELFOLK_PNG_SSE2 1
+#else
+#define PIXELFOLK_PNG_SSE2 0
+#endif
+
 namespace {
 
 constexpr int kLibdeflateLevel = 1;  // its fastest with matches
@@ -39,18 +48,34 @@ void unpackRow(const uint32_t* source, uint8_t* rgb, int width) {
   }
 }
 
-// One row of words as filter byte 1 ("sub") and the RGB bytes, each less the
-// byte of the pixel on its left (0 left of the first pixel).
-void subFilterRow(const uint32_t* source, int width, uint8_t* out) {
-  out[0] = 1;
-  uint32_t left = 0;
-  for (int x = 0; x < width; ++x) {
-    const uint32_t p = source[x];
-    out[1 + x * 3] = static_cast<uint8_t>((p >> 16) - (left >> 16));
-    out[2 + x * 3] = static_cast<uint8_t>((p >> 8) - (left >> 8));
-    out[3 + x * 3] = static_cast<uint8_t>(p - left);
-    left = p;
+// Each word less the word on its left, byte by byte, with 0 left of the
+// first: the "sub" filter's differences, still in the framebuffer's layout.
+void subtractLeft(const uint32_t* source, uint32_t* out, int width) {
+  int x = 0;
+#if PIXELFOLK_PNG_SSE2
+  auto load = [](const uint32_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
+  auto store = [](uint32_t* at, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v); };
+  if (width >= 4) {
+    const __m128i first = load(source);
+    store(out, _mm_sub_epi8(first, _mm_slli_si128(first, 4)));
+    for (x = 4; x + 4 <= width; x += 4) store(out + x, _mm_sub_epi8(load(source + x), load(source + x - 1)));
   }
+#endif
+  for (; x < width; ++x) {
+    const uint32_t p = source[x], left = x > 0 ? source[x - 1] : 0;
+    uint32_t d = 0;
+    for (int shift = 0; shift < 32; shift += 8) d |= (((p >> shift) - (left >> shift)) & 0xFFu) << shift;
+    out[x] = d;
+  }
+}
+
+// One row as filter byte 1 ("sub") and the differences as R, G, B bytes;
+// the display's 24-bit converter does the packing, its fastest code on
+// this processor.
+void subFilterRow(const uint32_t* source, int width, uint32_t* differences, uint8_t* out) {
+  out[0] = 1;
+  subtractLeft(source, differences, width);
+  convert24Bgr888(differences, out + 1, width);
 }
 
 void appendToVector(png_structp png, png_bytep data, png_size_t size) {
@@ -131,8 +156,10 @@ bool FramePngEncoder::encode(const uint32_t* pixels, int width, int height, std:
   // into runs of zeros and small values, and it costs one subtraction a byte.
   const size_t rowBytes = static_cast<size_t>(width) * 3;
   filtered_.resize((rowBytes + 1) * static_cast<size_t>(height));
+  differences_.resize(static_cast<size_t>(width));
   for (int y = 0; y < height; ++y) {
-    subFilterRow(pixels + static_cast<size_t>(y) * width, width, filtered_.data() + y * (rowBytes + 1));
+    subFilterRow(pixels + static_cast<size_t>(y) * width, width, differences_.data(),
+                 filtered_.data() + y * (rowBytes + 1));
   }
 
   static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

@@ -37,6 +37,7 @@ class FramePngEncoder {
   std::unique_ptr<Deflater> deflater_;
   std::unique_ptr<ZlibRleWriter> rle_;
   std::vector<uint8_t> filtered_;
+  std::vector<uint32_t> differences_;  // one row
 };
 
 // Writes `bytes` to `path` in one go; false with a reason when not all were written.
