@@ -261,13 +261,16 @@ class VideoSink : public FrameSink {
     // an unused one, which ffmpeg calls bgr0.
     const std::string input = settings_.yuvPipe ? "yuv420p" : "bgr0";
     if (settings_.yuvPipe) yuv_.resize(yuv420Size(format_.width, format_.height));
+    // The AAC encoder's "fast" coder: at this bit rate it sounds no worse
+    // than the default two-loop search and takes a third of its time, on
+    // ffmpeg's main thread, which also feeds the video encoder.
     // clang-format off
     const std::vector<std::string> args = {
         "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
         "-f", "rawvideo", "-pixel_format", input, "-video_size", size, "-framerate", rate, "-i", "-",
         "-i", wav_,
         "-c:v", "libx264", "-preset", settings_.preset, "-crf", std::to_string(settings_.crf), "-pix_fmt", "yuv420p",
-        "-c:a", "aac", "-b:a", "192k",
+        "-c:a", "aac", "-aac_coder", "fast", "-b:a", "192k",
         "-shortest", "-movflags", "+faststart", "-f", "mp4", partial_};
     // clang-format on
     if (!encoder_.start(ffmpeg_, args, error)) {
