@@ -66,7 +66,7 @@ class PngFolderSink : public FrameSink {
   bool addFrame(const uint32_t* pixels, std::string* error) override {
     const long index = next_++;
     const size_t words = static_cast<size_t>(format_.width) * format_.height;
-    if (run_ && std::equal(pixels, pixels + words, previous_.begin())) {
+    if (previous_ != nullptr && std::equal(pixels, pixels + words, previous_)) {
       std::lock_guard lock(mutex_);
       if (!failure_.empty()) {
         *error = failure_;
@@ -80,7 +80,6 @@ class PngFolderSink : public FrameSink {
       workAvailable_.notify_one();
       return true;
     }
-    previous_.assign(pixels, pixels + words);
 
     std::vector<uint32_t> buffer;
     {
@@ -94,6 +93,7 @@ class PngFolderSink : public FrameSink {
       free_.pop_back();
     }
     std::copy(pixels, pixels + words, buffer.begin());
+    previous_ = buffer.data();
     {
       std::lock_guard lock(mutex_);
       run_ = std::make_shared<Run>();
@@ -201,7 +201,11 @@ class PngFolderSink : public FrameSink {
   std::condition_variable bufferFree_;
   std::deque<Job> queue_;
   std::vector<std::vector<uint32_t>> free_;
-  std::vector<uint32_t> previous_;  // the last frame given, to spot repeats
+  // The last frame given, to spot repeats: the buffer it was copied into.
+  // Only this thread writes into buffers, and only into one it has just
+  // taken from free_, after the comparison; so the buffer holds this frame
+  // until the next one is compared, whichever thread has it meanwhile.
+  const uint32_t* previous_ = nullptr;
   std::shared_ptr<Run> run_;        // the run that frame belongs to; replaced under the lock
   long next_ = 0;
   bool stopping_ = false;
