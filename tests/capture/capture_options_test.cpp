@@ -44,6 +44,8 @@ TEST(CaptureOptions, AcceptedCommandLines) {
   EXPECT_EQ(o->pngCompression, PngCompression::fast);
   EXPECT_EQ(o->threads, 0u);
   EXPECT_EQ(o->video.preset, "ultrafast");
+  EXPECT_FALSE(o->video.constantRateFactor);
+  EXPECT_EQ(o->video.quality, 15);
 
   o = parse({"--frames", "f", "--png-compression", "zlib", "--threads", "3", "--video", "v.mp4", "--video-preset",
              "veryfast", "--video-crf", "0"});
@@ -51,10 +53,13 @@ TEST(CaptureOptions, AcceptedCommandLines) {
   EXPECT_EQ(o->pngCompression, PngCompression::zlib);
   EXPECT_EQ(o->threads, 3u);
   EXPECT_EQ(o->video.preset, "veryfast");
-  EXPECT_EQ(o->video.crf, 0);
-  o = parse({"--video", "v.mp4", "--video-crf", "51"});
+  EXPECT_TRUE(o->video.constantRateFactor);
+  EXPECT_EQ(o->video.quality, 0);
+  // The last of the two rate controls given is the one used.
+  o = parse({"--video", "v.mp4", "--video-crf", "20", "--video-qp", "51"});
   ASSERT_TRUE(o);
-  EXPECT_EQ(o->video.crf, 51);
+  EXPECT_FALSE(o->video.constantRateFactor);
+  EXPECT_EQ(o->video.quality, 51);
 
   o = parse({"--help"});
   ASSERT_TRUE(o);
@@ -87,6 +92,8 @@ TEST(CaptureOptions, RefusedCommandLinesSayWhy) {
       {{"--video", "a", "--video-crf", "52"}, "--video-crf"},
       {{"--video", "a", "--video-crf", "-1"}, "--video-crf"},
       {{"--video", "a", "--video-crf", "00x"}, "--video-crf"},
+      {{"--video", "a", "--video-qp", "52"}, "--video-qp"},
+      {{"--video", "a", "--video-qp"}, "--video-qp"},
   };
   for (const auto& c : cases) {
     std::string error;

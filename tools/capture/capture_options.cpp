@@ -73,7 +73,8 @@ const char* captureUsage() {
          "  --png-compression C   fast (the default), libdeflate or zlib (libpng level 1, the slowest)\n"
          "  --threads N           threads that compress PNG frames (default: one per processor)\n"
          "  --video-preset P      x264 preset for --video, ultrafast ... veryslow (default ultrafast)\n"
-         "  --video-crf N         x264 constant rate factor for --video, 0 (lossless) to 51 (default 16)\n"
+         "  --video-qp N          x264 constant quantizer for --video, 0 (lossless) to 51 (default 15)\n"
+         "  --video-crf N         x264 constant rate factor instead, 0 to 51\n"
          "  --video-pipe F        frames to ffmpeg as yuv (4:2:0, converted here; the default) or rgb\n"
          "\n"
          "Other:\n"
@@ -158,7 +159,7 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
             o.video.preset + "'";
         return std::nullopt;
       }
-    } else if (a == "--video-crf") {
+    } else if (a == "--video-qp" || a == "--video-crf") {
       std::string text;
       long n = 0;
       if (!value(&text)) return std::nullopt;
@@ -166,10 +167,11 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
       if (text == "0") {
         n = 0;
       } else if (!parseWhole(text, &n) || n > 51) {
-        *error = "--video-crf takes a whole number from 0 to 51, not '" + text + "'";
+        *error = a + " takes a whole number from 0 to 51, not '" + text + "'";
         return std::nullopt;
       }
-      o.video.crf = static_cast<int>(n);
+      o.video.constantRateFactor = a == "--video-crf";
+      o.video.quality = static_cast<int>(n);
     } else if (a == "--video-pipe") {
       std::string text;
       if (!value(&text)) return std::nullopt;

@@ -206,7 +206,7 @@ class PngFolderSink : public FrameSink {
   // taken from free_, after the comparison; so the buffer holds this frame
   // until the next one is compared, whichever thread has it meanwhile.
   const uint32_t* previous_ = nullptr;
-  std::shared_ptr<Run> run_;        // the run that frame belongs to; replaced under the lock
+  std::shared_ptr<Run> run_;  // the run that frame belongs to; replaced under the lock
   long next_ = 0;
   bool stopping_ = false;
   std::string failure_;
@@ -273,7 +273,8 @@ class VideoSink : public FrameSink {
         "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
         "-f", "rawvideo", "-pixel_format", input, "-video_size", size, "-framerate", rate, "-i", "-",
         "-i", wav_,
-        "-c:v", "libx264", "-preset", settings_.preset, "-crf", std::to_string(settings_.crf), "-pix_fmt", "yuv420p",
+        "-c:v", "libx264", "-preset", settings_.preset,
+        settings_.constantRateFactor ? "-crf" : "-qp", std::to_string(settings_.quality), "-pix_fmt", "yuv420p",
         "-c:a", "aac", "-aac_coder", "fast", "-b:a", "192k",
         "-shortest", "-movflags", "+faststart", "-f", "mp4", partial_};
     // clang-format on
