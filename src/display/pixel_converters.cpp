@@ -5,14 +5,17 @@
 namespace {
 
 #if PIXELFOLK_SIMD_ROWS
-namespace rows = sse2_rows;
-// Byte-order work goes to SSSE3's shuffles where the processor has them.
+// The widest set the processor runs; each converter asks once.
 using RowRoutine = void (*)(uint8_t*, const uint32_t*, size_t);
-RowRoutine bestOf(RowRoutine withSsse3, RowRoutine withSse2) { return processorHasSsse3() ? withSsse3 : withSse2; }
-#define PIXELFOLK_BYTE_ORDER_ROW(name) bestOf(ssse3_rows::name, sse2_rows::name)
+RowRoutine bestOf(RowRoutine withAvx2, RowRoutine withSsse3, RowRoutine withSse2) {
+  if (withAvx2 != nullptr && processorHasAvx2()) return withAvx2;
+  return processorHasSsse3() ? withSsse3 : withSse2;
+}
+#define PIXELFOLK_BYTE_ORDER_ROW(name) bestOf(nullptr, ssse3_rows::name, sse2_rows::name)
+#define PIXELFOLK_SIXTEEN_BIT_ROW(name) bestOf(avx2_rows::name, ssse3_rows::name, sse2_rows::name)
 #else
-namespace rows = portable_rows;
 #define PIXELFOLK_BYTE_ORDER_ROW(name) portable_rows::name
+#define PIXELFOLK_SIXTEEN_BIT_ROW(name) portable_rows::name
 #endif
 
 size_t pixelsIn(int32_t count) { return count > 0 ? static_cast<size_t>(count) : 0; }
@@ -52,31 +55,38 @@ void convert32Rgb888(const uint32_t* source, uint8_t* destination, int32_t count
 }
 
 void convert32Bgr888(const uint32_t* source, uint8_t* destination, int32_t count) {
-  PIXELFOLK_BYTE_ORDER_ROW(swap32)(destination, source, pixelsIn(count));
+  static const auto row = PIXELFOLK_BYTE_ORDER_ROW(swap32);
+  row(destination, source, pixelsIn(count));
 }
 
 void convert24Rgb888(const uint32_t* source, uint8_t* destination, int32_t count) {
-  PIXELFOLK_BYTE_ORDER_ROW(pack24)(destination, source, pixelsIn(count));
+  static const auto row = PIXELFOLK_BYTE_ORDER_ROW(pack24);
+  row(destination, source, pixelsIn(count));
 }
 
 void convert24Bgr888(const uint32_t* source, uint8_t* destination, int32_t count) {
-  PIXELFOLK_BYTE_ORDER_ROW(pack24Swapped)(destination, source, pixelsIn(count));
+  static const auto row = PIXELFOLK_BYTE_ORDER_ROW(pack24Swapped);
+  row(destination, source, pixelsIn(count));
 }
 
 void convert16Rgb565(const uint32_t* source, uint8_t* destination, int32_t count) {
-  rows::pack565(destination, source, pixelsIn(count));
+  static const auto row = PIXELFOLK_SIXTEEN_BIT_ROW(pack565);
+  row(destination, source, pixelsIn(count));
 }
 
 void convert16Bgr565(const uint32_t* source, uint8_t* destination, int32_t count) {
-  rows::pack565Swapped(destination, source, pixelsIn(count));
+  static const auto row = PIXELFOLK_SIXTEEN_BIT_ROW(pack565Swapped);
+  row(destination, source, pixelsIn(count));
 }
 
 void convert16Rgb555(const uint32_t* source, uint8_t* destination, int32_t count) {
-  rows::pack555(destination, source, pixelsIn(count));
+  static const auto row = PIXELFOLK_SIXTEEN_BIT_ROW(pack555);
+  row(destination, source, pixelsIn(count));
 }
 
 void convert16Bgr555(const uint32_t* source, uint8_t* destination, int32_t count) {
-  rows::pack555Swapped(destination, source, pixelsIn(count));
+  static const auto row = PIXELFOLK_SIXTEEN_BIT_ROW(pack555Swapped);
+  row(destination, source, pixelsIn(count));
 }
 
 PixelConverter selectPixelConverter(uint32_t bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask) {

@@ -1,8 +1,9 @@
 // Row routines behind the converters, taking (destination, source, count).
 // The portable set is plain per-pixel code for any processor. On x86-64,
-// where SSE2 is always present, the SSE2 set takes its place, and where the
-// processor has SSSE3 its byte shuffles take over the byte-order work. All
-// sets are built on x86-64 so that all are tested there.
+// where SSE2 is always present, the SSE2 set takes its place; where the
+// processor has SSSE3 its byte shuffles and byte multiply-adds take over, and
+// where it has AVX2 the 16-bit packs go sixteen pixels at a time. All sets are
+// built on x86-64 so that all are tested there.
 #pragma once
 
 #include <cstddef>
@@ -40,8 +41,21 @@ namespace ssse3_rows {
 void swap32(uint8_t* destination, const uint32_t* source, size_t count);
 void pack24(uint8_t* destination, const uint32_t* source, size_t count);
 void pack24Swapped(uint8_t* destination, const uint32_t* source, size_t count);
+void pack565(uint8_t* destination, const uint32_t* source, size_t count);
+void pack565Swapped(uint8_t* destination, const uint32_t* source, size_t count);
+void pack555(uint8_t* destination, const uint32_t* source, size_t count);
+void pack555Swapped(uint8_t* destination, const uint32_t* source, size_t count);
 }  // namespace ssse3_rows
 
-// Whether this processor can run the SSSE3 set; asked once.
+namespace avx2_rows {
+void pack565(uint8_t* destination, const uint32_t* source, size_t count);
+void pack565Swapped(uint8_t* destination, const uint32_t* source, size_t count);
+void pack555(uint8_t* destination, const uint32_t* source, size_t count);
+void pack555Swapped(uint8_t* destination, const uint32_t* source, size_t count);
+}  // namespace avx2_rows
+
+// Whether this processor (and, for AVX2, its operating system) can run the
+// SSSE3 and the AVX2 sets; each asked once.
 bool processorHasSsse3();
+bool processorHasAvx2();
 #endif

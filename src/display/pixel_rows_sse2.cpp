@@ -58,49 +58,40 @@ inline void store48(uint8_t* destination, const uint32_t* source, PrepareLanes p
 
 inline __m128i keepLanes(__m128i pixels) { return pixels; }
 
-// The 16-bit formats' lanes hold their result sign-extended from 16 to 32
-// bits, so that the signed saturating pack gives back exactly those 16 bits.
-// The 5-5-5 results never reach bit 15; the 5-6-5 ones get their top field
-// from an arithmetic shift, which copies its top bit upwards by itself.
-inline __m128i topFieldFromBits24To31(__m128i shifted) {
-  return _mm_and_si128(_mm_srai_epi32(shifted, 16), lanes(0xFFFFF800));
+// The 16-bit packs: red and blue, both 5 bits, come down by 3 bits together,
+// blue into each lane's low half and red into its high half, where one 16-bit
+// multiply-add sets each at its place and adds them; green takes a shift and a
+// mask. Eight pixels' lanes then go through the signed saturating pack, which
+// keeps values below 0x8000 as they are: the 5-5-5 results always are, the
+// 5-6-5 ones are first moved down by 0x8000 and their top bit flipped back
+// after the pack.
+template <uint32_t halfWeights, int greenShift, uint32_t greenBits>
+inline __m128i sixteenBitLanes(__m128i pixels) {
+  const __m128i redAndBlue = _mm_and_si128(_mm_srli_epi32(pixels, 3), lanes(0x001F001F));
+  const __m128i green = _mm_and_si128(_mm_srli_epi32(pixels, greenShift), lanes(greenBits));
+  return _mm_or_si128(_mm_madd_epi16(redAndBlue, lanes(halfWeights)), green);
 }
 
-inline __m128i rgb565Lanes(__m128i pixels) {
-  const __m128i red = topFieldFromBits24To31(_mm_slli_epi32(pixels, 8));
-  const __m128i green = _mm_and_si128(_mm_srli_epi32(pixels, 5), lanes(0x07E0));
-  const __m128i blue = _mm_and_si128(_mm_srli_epi32(pixels, 3), lanes(0x001F));
-  return _mm_or_si128(_mm_or_si128(red, green), blue);
-}
+// The multiply-add's weights, red's in the high half and blue's in the low one.
+constexpr uint32_t kRedOnTop565 = 0x0800'0001;
+constexpr uint32_t kBlueOnTop565 = 0x0001'0800;
+constexpr uint32_t kRedOnTop555 = 0x0400'0001;
+constexpr uint32_t kBlueOnTop555 = 0x0001'0400;
 
-inline __m128i bgr565Lanes(__m128i pixels) {
-  const __m128i blue = topFieldFromBits24To31(_mm_slli_epi32(pixels, 24));
-  const __m128i green = _mm_and_si128(_mm_srli_epi32(pixels, 5), lanes(0x07E0));
-  const __m128i red = _mm_and_si128(_mm_srli_epi32(pixels, 19), lanes(0x001F));
-  return _mm_or_si128(_mm_or_si128(blue, green), red);
-}
-
-inline __m128i rgb555Lanes(__m128i pixels) {
-  const __m128i red = _mm_and_si128(_mm_srli_epi32(pixels, 9), lanes(0x7C00));
-  const __m128i green = _mm_and_si128(_mm_srli_epi32(pixels, 6), lanes(0x03E0));
-  const __m128i blue = _mm_and_si128(_mm_srli_epi32(pixels, 3), lanes(0x001F));
-  return _mm_or_si128(_mm_or_si128(red, green), blue);
-}
-
-inline __m128i bgr555Lanes(__m128i pixels) {
-  const __m128i blue = _mm_and_si128(_mm_slli_epi32(pixels, 7), lanes(0x7C00));
-  const __m128i green = _mm_and_si128(_mm_srli_epi32(pixels, 6), lanes(0x03E0));
-  const __m128i red = _mm_and_si128(_mm_srli_epi32(pixels, 19), lanes(0x001F));
-  return _mm_or_si128(_mm_or_si128(blue, green), red);
-}
-
-// Eight pixels per step into eight 16-bit values, the rest by the rule.
-template <class ToLanes>
-inline void pack16Row(uint8_t* destination, const uint32_t* source, size_t count, ToLanes toLanes,
-                      uint16_t (*rule)(uint32_t)) {
+template <uint32_t halfWeights, int greenShift, uint32_t greenBits, bool usesBit15>
+inline void pack16Row(uint8_t* destination, const uint32_t* source, size_t count, uint16_t (*rule)(uint32_t)) {
+  const __m128i bias = lanes(usesBit15 ? 0x8000 : 0);
   size_t i = 0;
   for (; i + 8 <= count; i += 8) {
-    store16(destination + 2 * i, _mm_packs_epi32(toLanes(load4(source + i)), toLanes(load4(source + i + 4))));
+    const __m128i low = sixteenBitLanes<halfWeights, greenShift, greenBits>(load4(source + i));
+    const __m128i high = sixteenBitLanes<halfWeights, greenShift, greenBits>(load4(source + i + 4));
+    __m128i packed;
+    if constexpr (usesBit15) {
+      packed = _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(low, bias), _mm_sub_epi32(high, bias)), lanes(0x80008000));
+    } else {
+      packed = _mm_packs_epi32(low, high);
+    }
+    store16(destination + 2 * i, packed);
   }
   for (; i < count; ++i) storeHalf(destination + 2 * i, rule(loadWord(source + i)));
 }
@@ -139,19 +130,19 @@ void pack24Swapped(uint8_t* destination, const uint32_t* source, size_t count) {
 }
 
 void pack565(uint8_t* destination, const uint32_t* source, size_t count) {
-  pack16Row(destination, source, count, rgb565Lanes, toRgb565);
+  pack16Row<kRedOnTop565, 5, 0x07E0, true>(destination, source, count, toRgb565);
 }
 
 void pack565Swapped(uint8_t* destination, const uint32_t* source, size_t count) {
-  pack16Row(destination, source, count, bgr565Lanes, toBgr565);
+  pack16Row<kBlueOnTop565, 5, 0x07E0, true>(destination, source, count, toBgr565);
 }
 
 void pack555(uint8_t* destination, const uint32_t* source, size_t count) {
-  pack16Row(destination, source, count, rgb555Lanes, toRgb555);
+  pack16Row<kRedOnTop555, 6, 0x03E0, false>(destination, source, count, toRgb555);
 }
 
 void pack555Swapped(uint8_t* destination, const uint32_t* source, size_t count) {
-  pack16Row(destination, source, count, bgr555Lanes, toBgr555);
+  pack16Row<kBlueOnTop555, 6, 0x03E0, false>(destination, source, count, toBgr555);
 }
 
 }  // namespace sse2_rows
@@ -159,6 +150,12 @@ void pack555Swapped(uint8_t* destination, const uint32_t* source, size_t count) 
 bool processorHasSsse3() {
   static const bool hasSsse3 = __builtin_cpu_supports("ssse3");
   return hasSsse3;
+}
+
+// The compiler's own test also asks whether the system saves the 256-bit registers.
+bool processorHasAvx2() {
+  static const bool hasAvx2 = __builtin_cpu_supports("avx2");
+  return hasAvx2;
 }
 
 #endif

@@ -74,6 +74,14 @@ void Picture::drawOpaque(int32_t x, int32_t y) const {
   }
 }
 
+bool Picture::coversScreen(int32_t x, int32_t y) const {
+  if (!image || !hasDrawableLayout(*image)) return false;
+  Placement place;
+  if (!placeCentred(*image, x, y, place)) return false;
+  return place.left + place.firstColumn == 0 && place.left + place.endColumn == Screen::width &&
+         place.top + place.firstRow == 0 && place.top + place.endRow == Screen::height;
+}
+
 void Picture::drawKeyed(int32_t x, int32_t y, const Image* mask) const {
   if (!image || !hasDrawableLayout(*image)) return;
   Placement place;

@@ -52,3 +52,11 @@ void Animation::play(int32_t x, int32_t y, double delta) {
   if (!frames || frameCount < 1) return;
   frames[static_cast<int32_t>(position)].drawOpaque(x, y);
 }
+
+bool Animation::everyFrameCoversScreen(int32_t x, int32_t y) const {
+  if (!frames || frameCount < 1) return false;
+  for (int32_t i = 0; i < frameCount; ++i) {
+    if (!frames[i].coversScreen(x, y)) return false;
+  }
+  return true;
+}

@@ -28,4 +28,8 @@ class Animation {
   // end is passed (dropping the overshoot) and draws the current frame
   // centred on (x, y).
   void play(int32_t x, int32_t y, double delta);
+
+  // Whether play(x, y, ...) covers the whole framebuffer whichever frame it
+  // draws: there are frames and each of them covers it.
+  bool everyFrameCoversScreen(int32_t x, int32_t y) const;
 };

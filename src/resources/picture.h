@@ -26,6 +26,9 @@ class Picture {
 
   // Centred on (x, y), clipped to the framebuffer.
   void drawOpaque(int32_t x, int32_t y) const;
+  // Whether drawOpaque(x, y) writes every framebuffer pixel, so that whatever
+  // was there before it cannot show.
+  bool coversScreen(int32_t x, int32_t y) const;
   // Like drawOpaque, but leaves out pixels whose key (the mask's pixel at the
   // same offset, or the picture's own without a mask) has every byte below 20.
   void drawKeyed(int32_t x, int32_t y, const Image* mask) const;

@@ -117,6 +117,17 @@ void drawClosing(const Frame& f, double elapsed) {
   }
 }
 
+// Whether the first drawing of the scene for count h (title or later) covers
+// the framebuffer, leaving nothing for a clear to do.
+bool sceneStartsWithFullPicture(const Frame& f, int32_t h) {
+  if (h < kClosingStart) {
+    const Animation* animation = f.data.getAnimation(h < kGreetingsStart ? 0 : 1);
+    return animation != nullptr && animation->everyFrameCoversScreen(320, 240);
+  }
+  const Picture* still = f.data.getAnimationFrame(1, 59);
+  return still != nullptr && still->coversScreen(320, 240);
+}
+
 }  // namespace
 
 void runScene(DataController& data, const FrameClock& clock, const Font& font) {
@@ -128,7 +139,7 @@ void runScene(DataController& data, const FrameClock& clock, const Font& font) {
   if (h < kTitleStart) {
     drawOpening(f);
     h = readHits1();
-  } else {
+  } else if (!sceneStartsWithFullPicture(f, h)) {
     Screen::clear(0, 0, 0);
   }
   if (h >= kTitleStart && h < kGreetingsStart) {

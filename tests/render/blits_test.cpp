@@ -59,21 +59,17 @@ TEST(Blits, CentredPlacementClipsAndRejectsByTheCentrePoint) {
     int x0, x1, y0, y1;  // framebuffer rectangle drawn; x0 > x1 when nothing is
   };
   const Case cases[] = {
-      {100, 50, 320, 240, 270, 369, 215, 264},
-      {101, 51, 320, 240, 270, 370, 215, 265},
-      {100, 50, 639, 240, 589, 639, 215, 264},
-      {100, 50, 639, 479, 589, 639, 454, 479},
-      {100, 50, 640, 240, 1, 0, 0, 0},
-      {100, 50, 320, 480, 1, 0, 0, 0},
-      {100, 50, -49, 240, 0, 0, 215, 264},
-      {100, 50, -100, 240, 1, 0, 0, 0},
-      {100, 50, -101, 240, 1, 0, 0, 0},
-      {100, 50, 320, -20, 270, 369, 0, 4},
-      {100, 50, 320, -51, 1, 0, 0, 0},
-      {800, 600, 320, 240, 0, 639, 0, 479},
-      {1, 1, 0, 0, 0, 0, 0, 0},
-      {1, 1, 639, 479, 639, 639, 479, 479},
-      {3, 3, 0, 0, 0, 1, 0, 1},
+      {100, 50, 320, 240, 270, 369, 215, 264}, {101, 51, 320, 240, 270, 370, 215, 265},
+      {100, 50, 639, 240, 589, 639, 215, 264}, {100, 50, 639, 479, 589, 639, 454, 479},
+      {100, 50, 640, 240, 1, 0, 0, 0},         {100, 50, 320, 480, 1, 0, 0, 0},
+      {100, 50, -49, 240, 0, 0, 215, 264},     {100, 50, -100, 240, 1, 0, 0, 0},
+      {100, 50, -101, 240, 1, 0, 0, 0},        {100, 50, 320, -20, 270, 369, 0, 4},
+      {100, 50, 320, -51, 1, 0, 0, 0},         {800, 600, 320, 240, 0, 639, 0, 479},
+      {640, 480, 320, 240, 0, 639, 0, 479},    {641, 481, 320, 240, 0, 639, 0, 479},
+      {640, 480, 321, 240, 1, 639, 0, 479},    {640, 480, 319, 240, 0, 638, 0, 479},
+      {640, 480, 320, 239, 0, 639, 0, 478},    {639, 480, 320, 240, 1, 639, 0, 479},
+      {640, 479, 320, 240, 0, 639, 1, 479},    {1, 1, 0, 0, 0, 0, 0, 0},
+      {1, 1, 639, 479, 639, 639, 479, 479},    {3, 3, 0, 0, 0, 1, 0, 1},
   };
   for (const Case& c : cases) {
     const Picture picture = makePicture(c.width, c.height, coordinates);
@@ -86,7 +82,21 @@ TEST(Blits, CentredPlacementClipsAndRejectsByTheCentrePoint) {
     fillUntouched();
     picture.drawKeyed(c.x, c.y, nullptr);
     expectPlaced(c.x0, c.x1, c.y0, c.y1, left, top, "keyed " + what);
+    // A scene skips its clear on this answer: it must match what is drawn.
+    const bool wholeScreen = c.x0 == 0 && c.x1 == 639 && c.y0 == 0 && c.y1 == 479;
+    EXPECT_EQ(picture.coversScreen(c.x, c.y), wholeScreen) << what;
   }
+}
+
+TEST(Blits, PicturesThatDrawNothingCoverNothing) {
+  Picture none;
+  EXPECT_FALSE(none.coversScreen(320, 240));
+  Picture gapped = makePicture(640, 480, coordinates);
+  gapped.image->rowStride += 3;  // drawOpaque refuses rows with gaps
+  EXPECT_FALSE(gapped.coversScreen(320, 240));
+  Picture cut = makePicture(640, 480, coordinates);
+  cut.image->pixels.resize(cut.image->pixels.size() - 1);
+  EXPECT_FALSE(cut.coversScreen(320, 240));
 }
 
 TEST(Blits, KeyHidesPixelsWithEveryByteBelowTwenty) {

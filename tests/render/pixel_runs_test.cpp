@@ -16,10 +16,22 @@ struct Runs {
   void (*stencil)(const uint32_t*, uint32_t*, int64_t, uint32_t);
 };
 
-const Runs kRuns[] = {
-    {"dispatched", pixelruns::packRgbRun, pixelruns::packKeyedRun, pixelruns::stencilRun},
-    {"scalar", pixelruns::packRgbRunScalar, pixelruns::packKeyedRunScalar, pixelruns::stencilRunScalar},
-};
+// Every version this processor runs; the vector ones share the stencil.
+std::vector<Runs> allRuns() {
+  std::vector<Runs> runs = {
+      {"dispatched", pixelruns::packRgbRun, pixelruns::packKeyedRun, pixelruns::stencilRun},
+      {"scalar", pixelruns::packRgbRunScalar, pixelruns::packKeyedRunScalar, pixelruns::stencilRunScalar},
+  };
+#if defined(__x86_64__) || defined(__i386__)
+  if (pixelruns::processorHasSsse3()) {
+    runs.push_back({"SSSE3", pixelruns::packRgbRunSsse3, pixelruns::packKeyedRunSsse3, pixelruns::stencilRun});
+  }
+  if (pixelruns::processorHasAvx2()) {
+    runs.push_back({"AVX2", pixelruns::packRgbRunAvx2, pixelruns::packKeyedRunAvx2, pixelruns::stencilRun});
+  }
+#endif
+  return runs;
+}
 
 // Bytes clustered round the thresholds 20 and 50, where off-by-one faults show.
 std::vector<uint8_t> randomBytes(size_t size, std::mt19937& random) {
@@ -30,8 +42,9 @@ std::vector<uint8_t> randomBytes(size_t size, std::mt19937& random) {
 
 TEST(PixelRuns, EveryLengthMatchesTheOnePixelRule) {
   std::mt19937 random(7);
-  for (const Runs& runs : kRuns) {
-    for (int64_t count = 0; count <= 37; ++count) {
+  for (const Runs& runs : allRuns()) {
+    // Past three steps of the widest loop and every length of its rest.
+    for (int64_t count = 0; count <= 45; ++count) {
       // Sources sized exactly, so a read past the run is an out-of-bounds read.
       const std::vector<uint8_t> rgb = randomBytes(3 * count, random), key = randomBytes(3 * count, random);
       // Glyph words as cut carry no top byte; some here do, which must not count as ink.

@@ -282,6 +282,30 @@ TEST(Scene, ClosingStillIsFrame59DrawnOpaqueWithoutPlaying) {
   EXPECT_EQ(pixel(400, 240), 0x000A0A0Au);
 }
 
+// The scenes after the opening leave out their clear when their first
+// picture covers the framebuffer: a frame smaller than the screen, even one of
+// many, must still get it.
+TEST(Scene, LaterScenesAreClearedUnlessTheirFirstPictureCoversTheScreen) {
+  constexpr uint32_t kLeftOver = 0x00ABCDEF;
+  const struct {
+    int32_t count;
+    int animation, smallFrame;  // the frame each scene draws first
+  } scenes[] = {{706, 0, 0}, {960, 1, 0}, {1180, 1, 59}};
+  for (const auto& scene : scenes) {
+    for (const bool small : {false, true}) {
+      World w = makeWorld();
+      resizeFrames(w, scene.animation, 640, 480);
+      if (small) resizeFrames(w, scene.animation, 640, 478, scene.smallFrame);
+      std::fill(Screen::pixels, Screen::pixels + Screen::pixelCount, kLeftOver);
+      frameAt(w, scene.count);
+      const uint32_t drawn = frameColour(scene.animation, scene.smallFrame);
+      EXPECT_EQ(pixel(320, 240), drawn) << scene.count;
+      EXPECT_EQ(pixel(639, 0), small ? 0u : drawn) << scene.count << (small ? ", smaller frame" : "");
+      EXPECT_EQ(std::count(Screen::pixels, Screen::pixels + Screen::pixelCount, kLeftOver), 0) << scene.count;
+    }
+  }
+}
+
 TEST(Scene, EachCreditLineReadsTheBassCountAfresh) {
   World w = makeWorld();
   typewriterRevealed = 100;

@@ -114,4 +114,11 @@ World makeWorld(bool empty) {
 
 uint32_t pixel(int x, int y) { return Screen::pixels[y * 640 + x]; }
 
+void resizeFrames(World& world, int animation, int width, int height, int frame) {
+  Animation& a = *world.data->animations[static_cast<size_t>(animation)];
+  for (int k = 0; k < a.frameCount; ++k) {
+    if (frame < 0 || k == frame) a.frames[k].image = solidImage(width, height, frameColour(animation, k));
+  }
+}
+
 }  // namespace showworld

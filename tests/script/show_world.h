@@ -36,4 +36,8 @@ World makeWorld(bool empty = false);
 
 uint32_t pixel(int x, int y);
 
+// Gives frame `frame` of animation `animation` (every frame with -1) the size
+// width x height, in its own colour.
+void resizeFrames(World& world, int animation, int width, int height, int frame = -1);
+
 }  // namespace showworld
