@@ -257,6 +257,14 @@ class VideoSink : public FrameSink {
         format_(format),
         settings_(std::move(settings)) {}
 
+  // One processor draws the frames and converts them; x264 gets the rest.
+  // On two processors its own default (one and a half threads a processor)
+  // only adds switching: one thread took a tenth less CPU and less time.
+  static unsigned encoderThreads() {
+    const unsigned processors = std::thread::hardware_concurrency();  // 0 when unknown
+    return processors > 1 ? processors - 1 : 1;
+  }
+
   bool begin(const std::vector<int16_t>& audio, std::string* error) override {
     if (!writeWav(wav_, audio, 2, format_.audioRate, error)) return false;
     const std::string size = std::to_string(format_.width) + "x" + std::to_string(format_.height);
@@ -273,7 +281,7 @@ class VideoSink : public FrameSink {
         "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
         "-f", "rawvideo", "-pixel_format", input, "-video_size", size, "-framerate", rate, "-i", "-",
         "-i", wav_,
-        "-c:v", "libx264", "-preset", settings_.preset,
+        "-c:v", "libx264", "-preset", settings_.preset, "-threads:v", std::to_string(encoderThreads()),
         settings_.constantRateFactor ? "-crf" : "-qp", std::to_string(settings_.quality), "-pix_fmt", "yuv420p",
         "-c:a", "aac", "-aac_coder", "fast", "-b:a", "192k",
         "-shortest", "-movflags", "+faststart", "-f", "mp4", partial_};
