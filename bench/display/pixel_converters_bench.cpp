@@ -121,10 +121,10 @@ std::vector<PackSet> packSets() {
 #if PIXELFOLK_SIMD_ROWS
   sets.push_back(
       {"SSE2", true, sse2_rows::pack565, sse2_rows::pack565Swapped, sse2_rows::pack555, sse2_rows::pack555Swapped});
-  sets.push_back({"SSSE3", processorHasSsse3(), ssse3_rows::pack565, ssse3_rows::pack565Swapped, ssse3_rows::pack555,
-                  ssse3_rows::pack555Swapped});
-  sets.push_back({"AVX2", processorHasAvx2(), avx2_rows::pack565, avx2_rows::pack565Swapped, avx2_rows::pack555,
-                  avx2_rows::pack555Swapped});
+  sets.push_back({"SSSE3", platform::processorHasSsse3(), ssse3_rows::pack565, ssse3_rows::pack565Swapped,
+                  ssse3_rows::pack555, ssse3_rows::pack555Swapped});
+  sets.push_back({"AVX2", platform::processorHasAvx2(), avx2_rows::pack565, avx2_rows::pack565Swapped,
+                  avx2_rows::pack555, avx2_rows::pack555Swapped});
 #endif
   return sets;
 }

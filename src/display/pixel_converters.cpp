@@ -8,8 +8,8 @@ namespace {
 // The widest set the processor runs; each converter asks once.
 using RowRoutine = void (*)(uint8_t*, const uint32_t*, size_t);
 RowRoutine bestOf(RowRoutine withAvx2, RowRoutine withSsse3, RowRoutine withSse2) {
-  if (withAvx2 != nullptr && processorHasAvx2()) return withAvx2;
-  return processorHasSsse3() ? withSsse3 : withSse2;
+  if (withAvx2 != nullptr && platform::processorHasAvx2()) return withAvx2;
+  return platform::processorHasSsse3() ? withSsse3 : withSse2;
 }
 #define PIXELFOLK_BYTE_ORDER_ROW(name) bestOf(nullptr, ssse3_rows::name, sse2_rows::name)
 #define PIXELFOLK_SIXTEEN_BIT_ROW(name) bestOf(avx2_rows::name, ssse3_rows::name, sse2_rows::name)

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/processor_features.h"
+
 #if defined(__x86_64__) && defined(__SSE2__)
 #define PIXELFOLK_SIMD_ROWS 1
 #else
@@ -53,9 +55,4 @@ void pack565Swapped(uint8_t* destination, const uint32_t* source, size_t count);
 void pack555(uint8_t* destination, const uint32_t* source, size_t count);
 void pack555Swapped(uint8_t* destination, const uint32_t* source, size_t count);
 }  // namespace avx2_rows
-
-// Whether this processor (and, for AVX2, its operating system) can run the
-// SSSE3 and the AVX2 sets; each asked once.
-bool processorHasSsse3();
-bool processorHasAvx2();
 #endif

@@ -1,6 +1,6 @@
 // AVX2 row routines for the 16-bit formats: sixteen pixels per step, packed
 // by the same two multiply-adds as the SSSE3 set. Only called where
-// processorHasAvx2() says so. The code below the headers is compiled for AVX2
+// platform::processorHasAvx2() says so. The code below the headers is compiled for AVX2
 // (GCC's pragma, clang's attribute on every function), so nothing defined
 // here may be shared inline with the other sets. MinGW-w64's GCC cannot
 // align its stack for 32-byte vectors, so these loops must keep every vector

@@ -147,15 +147,4 @@ void pack555Swapped(uint8_t* destination, const uint32_t* source, size_t count) 
 
 }  // namespace sse2_rows
 
-bool processorHasSsse3() {
-  static const bool hasSsse3 = __builtin_cpu_supports("ssse3");
-  return hasSsse3;
-}
-
-// The compiler's own test also asks whether the system saves the 256-bit registers.
-bool processorHasAvx2() {
-  static const bool hasAvx2 = __builtin_cpu_supports("avx2");
-  return hasAvx2;
-}
-
 #endif

@@ -1,6 +1,6 @@
 // SSSE3 row routines: one byte shuffle reorders four pixels at once, and the
 // byte multiply-add packs the 16-bit formats in two multiplies. Only called
-// where processorHasSsse3() says so. The code below the headers is compiled
+// where platform::processorHasSsse3() says so. The code below the headers is compiled
 // for SSSE3 (GCC's pragma, clang's attribute on every function), so nothing
 // defined here may be shared inline with the SSE2 code.
 #include "display/pixel_rows.h"

@@ -88,17 +88,6 @@ void stencilRunScalar(const uint32_t* glyph, uint32_t* target, int64_t count, ui
 
 #ifdef PIXELRUNS_SSSE3
 
-bool processorHasSsse3() {
-  static const bool hasSsse3 = __builtin_cpu_supports("ssse3");
-  return hasSsse3;
-}
-
-// The compiler's own test also asks whether the system saves the 256-bit registers.
-bool processorHasAvx2() {
-  static const bool hasAvx2 = __builtin_cpu_supports("avx2");
-  return hasAvx2;
-}
-
 __attribute__((target("ssse3"))) void packRgbRunSsse3(const uint8_t* rgb, uint32_t* target, int64_t count) {
   int64_t i = 0;
   for (; i + kVectorReach <= count; i += 4) {
@@ -157,16 +146,16 @@ __attribute__((target("avx2"))) void packKeyedRunAvx2(const uint8_t* rgb, const 
 
 void packRgbRun(const uint8_t* rgb, uint32_t* target, int64_t count) {
 #ifdef PIXELRUNS_SSSE3
-  if (processorHasAvx2()) return packRgbRunAvx2(rgb, target, count);
-  if (processorHasSsse3()) return packRgbRunSsse3(rgb, target, count);
+  if (platform::processorHasAvx2()) return packRgbRunAvx2(rgb, target, count);
+  if (platform::processorHasSsse3()) return packRgbRunSsse3(rgb, target, count);
 #endif
   packRgbRunScalar(rgb, target, count);
 }
 
 void packKeyedRun(const uint8_t* rgb, const uint8_t* key, uint32_t* target, int64_t count) {
 #ifdef PIXELRUNS_SSSE3
-  if (processorHasAvx2()) return packKeyedRunAvx2(rgb, key, target, count);
-  if (processorHasSsse3()) return packKeyedRunSsse3(rgb, key, target, count);
+  if (platform::processorHasAvx2()) return packKeyedRunAvx2(rgb, key, target, count);
+  if (platform::processorHasSsse3()) return packKeyedRunSsse3(rgb, key, target, count);
 #endif
   packKeyedRunScalar(rgb, key, target, count);
 }

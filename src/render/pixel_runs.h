@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "platform/processor_features.h"
+
 namespace pixelruns {
 
 // target[i] = pixel i, for i in [0, count).
@@ -28,8 +30,6 @@ void stencilRunScalar(const uint32_t* glyph, uint32_t* target, int64_t count, ui
 #if defined(__x86_64__) || defined(__i386__)
 // The vector versions the dispatch picks from, callable only where the
 // processor runs their instructions; named here so each can be tested.
-bool processorHasSsse3();
-bool processorHasAvx2();
 void packRgbRunSsse3(const uint8_t* rgb, uint32_t* target, int64_t count);
 void packKeyedRunSsse3(const uint8_t* rgb, const uint8_t* key, uint32_t* target, int64_t count);
 void packRgbRunAvx2(const uint8_t* rgb, uint32_t* target, int64_t count);

@@ -34,11 +34,11 @@ std::vector<RowSet> rowSets() {
 #if PIXELFOLK_SIMD_ROWS
   sets.push_back({"SSE2", sse2_rows::swap32, sse2_rows::pack24, sse2_rows::pack24Swapped, sse2_rows::pack565,
                   sse2_rows::pack565Swapped, sse2_rows::pack555, sse2_rows::pack555Swapped});
-  if (processorHasSsse3()) {
+  if (platform::processorHasSsse3()) {
     sets.push_back({"SSSE3", ssse3_rows::swap32, ssse3_rows::pack24, ssse3_rows::pack24Swapped, ssse3_rows::pack565,
                     ssse3_rows::pack565Swapped, ssse3_rows::pack555, ssse3_rows::pack555Swapped});
   }
-  if (processorHasAvx2()) {
+  if (platform::processorHasAvx2()) {
     sets.push_back({"AVX2", nullptr, nullptr, nullptr, avx2_rows::pack565, avx2_rows::pack565Swapped,
                     avx2_rows::pack555, avx2_rows::pack555Swapped});
   }

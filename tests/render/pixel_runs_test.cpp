@@ -23,10 +23,10 @@ std::vector<Runs> allRuns() {
       {"scalar", pixelruns::packRgbRunScalar, pixelruns::packKeyedRunScalar, pixelruns::stencilRunScalar},
   };
 #if defined(__x86_64__) || defined(__i386__)
-  if (pixelruns::processorHasSsse3()) {
+  if (platform::processorHasSsse3()) {
     runs.push_back({"SSSE3", pixelruns::packRgbRunSsse3, pixelruns::packKeyedRunSsse3, pixelruns::stencilRun});
   }
-  if (pixelruns::processorHasAvx2()) {
+  if (platform::processorHasAvx2()) {
     runs.push_back({"AVX2", pixelruns::packRgbRunAvx2, pixelruns::packKeyedRunAvx2, pixelruns::stencilRun});
   }
 #endif
