@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/exit_hooks.h"
 #include "platform/platform.h"
 #include "platform/process_exit.h"
 #include "platform/system_native.h"
@@ -12,11 +13,7 @@ namespace platform {
 
 namespace {
 
-constexpr int kMaxExitHooks = 8;
-void (*exitHooks[kMaxExitHooks])();
-int exitHookCount = 0;
 bool messagesOffScreen = false;
-void (*exitInterceptor)(int) = nullptr;
 
 bool driverIsHeadless(const char* driver) {
   return driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
@@ -48,20 +45,10 @@ void sleepMilliseconds(int milliseconds) {
   SDL_Delay(static_cast<Uint32>(milliseconds));
 }
 
-void atProcessExit(void (*hook)()) {
-  if (exitHookCount < kMaxExitHooks) exitHooks[exitHookCount++] = hook;
-}
-
 // Both ways out close the sound first and leave nothing unwritten.
-static void runExitHooksAndFlush() {
-  while (exitHookCount > 0) exitHooks[--exitHookCount]();
-  // Every output stream, as exit would: _Exit flushes none.
-  std::fflush(nullptr);
-}
-
 void exitProcess(int code) {
   runExitHooksAndFlush();
-  if (exitInterceptor != nullptr) exitInterceptor(code);
+  callExitInterceptor(code);
   std::exit(code);
 }
 
@@ -69,7 +56,5 @@ void exitProcessAtOnce(int code) {
   runExitHooksAndFlush();
   std::_Exit(code);
 }
-
-void interceptExit(void (*instead)(int code)) { exitInterceptor = instead; }
 
 }  // namespace platform

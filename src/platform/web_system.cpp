@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "platform/exit_hooks.h"
 #include "platform/platform.h"
 
 extern "C" {
@@ -27,11 +28,7 @@ namespace platform {
 
 namespace {
 
-constexpr int kMaxExitHooks = 8;
-void (*exitHooks[kMaxExitHooks])();
-int exitHookCount = 0;
 bool messagesOffScreen = false;
-void (*exitInterceptor)(int) = nullptr;
 
 }  // namespace
 
@@ -63,26 +60,18 @@ int64_t readCounter() { return static_cast<int64_t>(emscripten_get_now() * 1e6);
 // by the browser's animation frames instead.
 void sleepMilliseconds(int) {}
 
-void atProcessExit(void (*hook)()) {
-  if (exitHookCount < kMaxExitHooks) exitHooks[exitHookCount++] = hook;
-}
-
 // The hooks close the sound; SDL_Quit then takes SDL's handlers off the page
 // whatever state the show ended in, so that a later key press does not call
 // into a program that has ended. The page learns the code before the runtime
 // stops.
 void exitProcess(int code) {
-  while (exitHookCount > 0) exitHooks[--exitHookCount]();
-  std::fflush(stdout);
-  std::fflush(stderr);
-  if (exitInterceptor != nullptr) exitInterceptor(code);
+  runExitHooksAndFlush();
+  callExitInterceptor(code);
   emscripten_cancel_main_loop();
   SDL_Quit();
   pixelfolk_page_ended(code);
   emscripten_force_exit(code);
   __builtin_unreachable();
 }
-
-void interceptExit(void (*instead)(int code)) { exitInterceptor = instead; }
 
 }  // namespace platform
