@@ -1,9 +1,10 @@
 #include "display/display.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "display/pixel_converters.h"
-#include "platform/sdl_display.h"
+#include "platform/display_device.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ int32_t windowHeight = 0;
 DisplayDevice* installedDevice = nullptr;
 char failureText[256] = "";
 
-DisplayDevice& device() { return installedDevice != nullptr ? *installedDevice : platform::sdlDisplayDevice(); }
+DisplayDevice& device() { return installedDevice != nullptr ? *installedDevice : platform::displayDevice(); }
 
 int fail(const char* what, const char* why) {
   std::snprintf(failureText, sizeof failureText, "%s%s%s", what, why[0] != '\0' ? ": " : "", why);

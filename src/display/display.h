@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "display/display_device.h"
 #include "display/pixel_converters.h"
+#include "platform/display_device.h"
 
 // Opens the window and a fullscreen mode of width x height, and picks the
 // pixel converter. 1 when ready, 0 on any failure; a failure undoes nothing.

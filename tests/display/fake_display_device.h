@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "display/display_device.h"
+#include "platform/display_device.h"
 
 class FakeDisplayDevice final : public DisplayDevice {
  public:

@@ -12,9 +12,9 @@
 #include "display/pixel_converters.h"
 #include "pixel_reference.h"
 #include "platform/platform.h"
-#include "platform/sdl_display.h"
-#include "platform/sdl_display_formats.h"
-#include "platform/sdl_display_messages.h"
+#include "platform/sdl/display.h"
+#include "platform/sdl/display_formats.h"
+#include "platform/sdl/display_messages.h"
 
 namespace {
 

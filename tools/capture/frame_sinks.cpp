@@ -9,7 +9,7 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/child_process.h"
+#include "child_process.h"
 #include "png_encoder.h"
 #include "wav_file.h"
 #include "yuv_frame.h"
@@ -332,7 +332,7 @@ class VideoSink : public FrameSink {
   FrameFormat format_;
   VideoSettings settings_;
   std::vector<uint8_t> yuv_;
-  platform::ChildInput encoder_;
+  ChildInput encoder_;
 };
 
 }  // namespace
@@ -349,7 +349,7 @@ std::unique_ptr<FrameSink> makeSinglePngSink(const std::string& file, const Fram
 
 std::unique_ptr<FrameSink> makeVideoSink(const std::string& file, const FrameFormat& format,
                                          const VideoSettings& settings, std::string* error) {
-  std::string ffmpeg = platform::findProgram("ffmpeg");
+  std::string ffmpeg = findProgram("ffmpeg");
   if (ffmpeg.empty()) {
     *error = "ffmpeg is not installed (not found on PATH); install it (Debian: apt-get install ffmpeg) to make a video";
     return nullptr;

@@ -1,4 +1,4 @@
-#include "platform/sdl_display_messages.h"
+#include "platform/sdl/display_messages.h"
 
 namespace platform {
 

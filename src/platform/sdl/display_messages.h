@@ -3,7 +3,7 @@
 
 #include <SDL.h>
 
-#include "display/display_device.h"
+#include "platform/display_device.h"
 
 namespace platform {
 

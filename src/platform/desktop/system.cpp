@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/desktop/native_system.h"
 #include "platform/exit_hooks.h"
 #include "platform/platform.h"
 #include "platform/process_exit.h"
-#include "platform/system_native.h"
 
 namespace platform {
 

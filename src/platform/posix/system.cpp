@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
+#include "platform/desktop/native_system.h"
 #include "platform/platform.h"
-#include "platform/system_native.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // The display and window services the display logic runs on: a fullscreen
 // mode of the framebuffer's size, a flip chain whose back buffer can be locked
 // for direct writing, the surface's pixel format, and the window's messages.
-// The show uses the SDL implementation in src/platform; tests install fakes.
+// Each platform supplies its own (displayDevice below); tests install fakes.
 #pragma once
 
 #include <cstdint>
@@ -87,3 +87,10 @@ class DisplayDevice {
   // Why the last failing operation failed, in a few words.
   virtual const char* failureReason() const = 0;
 };
+
+namespace platform {
+
+// The display device of the platform the show was built for.
+DisplayDevice& displayDevice();
+
+}  // namespace platform

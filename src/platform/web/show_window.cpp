@@ -1,4 +1,4 @@
-#include "platform/sdl_display_window.h"
+#include "platform/sdl/show_window.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/child_process.h"
+#include "child_process.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -12,8 +12,6 @@
 #include <cstring>
 
 extern char** environ;
-
-namespace platform {
 
 std::string findProgram(const char* name) {
   const char* path = std::getenv("PATH");
@@ -101,5 +99,3 @@ int ChildInput::finish() {
   pid_ = -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-}  // namespace platform

@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/desktop/native_system.h"
 #include "platform/platform.h"
-#include "platform/system_native.h"
-#include "platform/windows_text.h"
+#include "platform/windows/text.h"
 
 namespace platform {
 

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-namespace platform {
-
 // The full path of a program found on PATH, or "" when there is none.
 std::string findProgram(const char* name);
 
@@ -30,5 +28,3 @@ class ChildInput {
   int fd_ = -1;
   int pid_ = -1;
 };
-
-}  // namespace platform

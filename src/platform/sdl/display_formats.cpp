@@ -1,4 +1,4 @@
-#include "platform/sdl_display_formats.h"
+#include "platform/sdl/display_formats.h"
 
 #include <SDL.h>
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/executable_path.h"
-#include "platform/windows_text.h"
+#include "platform/windows/text.h"
 
 namespace platform {
 

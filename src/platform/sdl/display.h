@@ -13,11 +13,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "display/display_device.h"
+#include "platform/display_device.h"
 
 namespace platform {
-
-DisplayDevice& sdlDisplayDevice();
 
 // The picture as the display would put it on the screen now, read back from
 // the renderer in the display's pixel format: the area the picture covers

@@ -1,5 +1,5 @@
 // What the process services of system.cpp ask of the operating system: one
-// implementation per system (system_posix.cpp, system_windows.cpp), chosen by
+// implementation per system (posix/system.cpp, windows/system.cpp), chosen by
 // the build.
 #pragma once
 

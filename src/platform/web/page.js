@@ -1,4 +1,4 @@
-// The show's calls to its page (see web_system.cpp). The page's script sets
+// The show's calls to its page (see system.cpp). The page's script sets
 // the handlers on the module object it creates; without them the calls do
 // nothing.
 mergeInto(LibraryManager.library, {

@@ -1,6 +1,4 @@
 #include <SDL.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -9,6 +7,7 @@
 
 #include "platform/audio_output.h"
 #include "platform/platform.h"
+#include "platform/quiet_standard_error.h"
 
 namespace platform {
 
@@ -73,30 +72,6 @@ void closeCurrent() {
   current = OutputState{};
 }
 
-// Sound libraries print their own diagnostics while probing for a device
-// (ALSA writes a dozen lines when there is no card); SDL's error string
-// keeps the reason, so the probe runs with standard error silenced.
-class QuietStandardError {
- public:
-  QuietStandardError() {
-    std::fflush(stderr);
-    saved_ = dup(STDERR_FILENO);
-    const int null = open("/dev/null", O_WRONLY);
-    if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
-    if (null >= 0) close(null);
-  }
-  ~QuietStandardError() {
-    if (saved_ < 0) return;
-    dup2(saved_, STDERR_FILENO);
-    close(saved_);
-  }
-  QuietStandardError(const QuietStandardError&) = delete;
-  QuietStandardError& operator=(const QuietStandardError&) = delete;
-
- private:
-  int saved_ = -1;
-};
-
 // Starts the audio subsystem with the driver SDL picks (or the one named by
 // SDL_AUDIODRIVER) and opens its default device; on failure leaves the
 // subsystem down and SDL's error in `reason`.
@@ -144,6 +119,7 @@ int openAudioOutput(int rate, int bufferFrames, AudioFill fill, void* user, Audi
   current.rate = rate;
   current.scratch.assign(static_cast<size_t>(bufferFrames) * 2, 0);
   {
+    // SDL's error string keeps the reason; what the sound libraries print while probing is noise.
     QuietStandardError quiet;
     current.device = openDevice(rate, bufferFrames, status->reason, sizeof status->reason);
   }

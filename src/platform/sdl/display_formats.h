@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "display/display_device.h"
+#include "platform/display_device.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // The operating-system services of src/platform/platform.h in a browser page:
 // message boxes become the page's error panel, the counter is the page's
 // clock, and leaving the process hands the page back to its own script. The
-// page's side of these calls is web_page.js.
+// page's side of these calls is page.js.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -11,7 +11,7 @@
 #include "platform/platform.h"
 
 extern "C" {
-// Implemented in web_page.js; each calls the page's handler if it has one.
+// Implemented in page.js; each calls the page's handler if it has one.
 void pixelfolk_page_message(const char* caption, const char* text);
 void pixelfolk_page_ended(int code);
 
