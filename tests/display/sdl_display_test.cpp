@@ -100,12 +100,16 @@ TEST(SdlDisplay, EachFormatShowsTheFramebufferReducedByItsRule) {
 // middle; the next open without a request is full screen again.
 TEST(SdlDisplay, AWindowShowsThePictureScaledWithItsAspect) {
   const std::vector<uint32_t> framebuffer = knownFramebuffer();
+  // The offscreen desktop is 1024x768; a window larger than that is shrunk
+  // to fit it with its aspect kept.
   const struct {
-    int32_t windowWidth, windowHeight, pictureWidth, pictureHeight;
-  } cases[] = {{800, 600, 800, 600}, {640, 480, 640, 480}, {1000, 600, 800, 600}, {400, 900, 400, 300}};
+    int32_t askedWidth, askedHeight, windowWidth, windowHeight, pictureWidth, pictureHeight;
+  } cases[] = {{800, 600, 800, 600, 800, 600},  {640, 480, 640, 480, 640, 480},    {1000, 600, 1000, 600, 800, 600},
+               {400, 900, 341, 768, 341, 255},  {1280, 960, 1024, 768, 1024, 768}, {2000, 1000, 1024, 512, 682, 512},
+               {1000, 1536, 500, 768, 500, 375}};
   for (const auto& c : cases) {
     useSoftwareRendering("32Rgb888");
-    displayUseWindow(c.windowWidth, c.windowHeight);
+    displayUseWindow(c.askedWidth, c.askedHeight);
     ASSERT_EQ(displayOpen(kTitle, kWidth, kHeight), 1) << displayFailureReason();
     EXPECT_EQ(displayPresent(framebuffer.data()), 1);
     // The display's window is the only one open.
@@ -315,6 +319,8 @@ TEST(SdlDisplayMessages, EventsBecomeWindowMessages) {
     SDL_Event event;
     std::vector<DisplayMessage> messages;
     bool texturesLost;
+    bool windowed = false;
+    bool exposed = false;
   } cases[] = {
       {"shown", windowEvent(SDL_WINDOWEVENT_SHOWN, kOurs), {{K::activateApp, 1}, {K::setCursor, 0}}, false},
       {"focus gained", windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED, kOurs), {{K::activateApp, 1}}, false},
@@ -322,6 +328,12 @@ TEST(SdlDisplayMessages, EventsBecomeWindowMessages) {
       {"minimised", windowEvent(SDL_WINDOWEVENT_MINIMIZED, kOurs), {{K::activateApp, 0}}, false},
       {"hidden", windowEvent(SDL_WINDOWEVENT_HIDDEN, kOurs), {{K::activateApp, 0}}, false},
       {"focus lost", windowEvent(SDL_WINDOWEVENT_FOCUS_LOST, kOurs), {{K::activateApp, 0}}, false},
+      // A window keeps playing beside the others; only hiding it stops the picture.
+      {"focus lost in a window", windowEvent(SDL_WINDOWEVENT_FOCUS_LOST, kOurs), {{K::other, 0}}, false, true},
+      {"minimised in a window", windowEvent(SDL_WINDOWEVENT_MINIMIZED, kOurs), {{K::activateApp, 0}}, false, true},
+      {"hidden in a window", windowEvent(SDL_WINDOWEVENT_HIDDEN, kOurs), {{K::activateApp, 0}}, false, true},
+      {"exposed", windowEvent(SDL_WINDOWEVENT_EXPOSED, kOurs), {{K::other, 0}}, false, false, true},
+      {"another window exposed", windowEvent(SDL_WINDOWEVENT_EXPOSED, kOurs + 1), {{K::other, 0}}, false},
       {"close", windowEvent(SDL_WINDOWEVENT_CLOSE, kOurs), {{K::close, 0}}, false},
       {"another window's close", windowEvent(SDL_WINDOWEVENT_CLOSE, kOurs + 1), {{K::other, 0}}, false},
       {"mouse entered", windowEvent(SDL_WINDOWEVENT_ENTER, kOurs), {{K::setCursor, 0}}, false},
@@ -338,13 +350,14 @@ TEST(SdlDisplayMessages, EventsBecomeWindowMessages) {
       {"renderer reset", reset, {{K::other, 0}}, true},
   };
   for (const auto& c : cases) {
-    const platform::TranslatedEvent translated = platform::translateSdlEvent(c.event, kOurs);
+    const platform::TranslatedEvent translated = platform::translateSdlEvent(c.event, kOurs, c.windowed);
     ASSERT_EQ(translated.count, static_cast<int>(c.messages.size())) << c.what;
     for (int i = 0; i < translated.count; ++i) {
       EXPECT_EQ(translated.messages[i].kind, c.messages[static_cast<size_t>(i)].kind) << c.what;
       EXPECT_EQ(translated.messages[i].value, c.messages[static_cast<size_t>(i)].value) << c.what;
     }
     EXPECT_EQ(translated.texturesLost, c.texturesLost) << c.what;
+    EXPECT_EQ(translated.exposed, c.exposed) << c.what;
   }
 }
 

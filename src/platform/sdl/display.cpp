@@ -29,6 +29,23 @@ bool fellBackToHeadlessDriver() {
   return asked == nullptr || SDL_strcasestr(asked, current) == nullptr;
 }
 
+// Shrinks `size` (width, height) to fit inside `room` with its aspect kept;
+// false when it already fits or there is no room at all.
+bool fitInside(const int32_t size[2], const int32_t room[2], int32_t* width, int32_t* height) {
+  if (room[0] <= 0 || room[1] <= 0) return false;
+  if (size[0] <= room[0] && size[1] <= room[1]) return false;
+  const int64_t wide = static_cast<int64_t>(room[0]) * size[1];
+  const int64_t tall = static_cast<int64_t>(room[1]) * size[0];
+  if (wide <= tall) {  // the width is what limits
+    *width = room[0];
+    *height = static_cast<int32_t>(static_cast<int64_t>(room[0]) * size[1] / size[0]);
+  } else {
+    *height = room[1];
+    *width = static_cast<int32_t>(static_cast<int64_t>(room[1]) * size[0] / size[1]);
+  }
+  return true;
+}
+
 class SdlDisplayDevice final : public DisplayDevice {
  public:
   // The driver is SDL's video subsystem and the device the first display.
@@ -74,6 +91,7 @@ class SdlDisplayDevice final : public DisplayDevice {
   // mode is set.
   void createWindow(const char*, const char* title) override {
     if (windowedWidth > 0) {
+      fitWindowToDesktop(0, 0);
       window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, windowedWidth, windowedHeight,
                                 SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     } else {
@@ -107,6 +125,7 @@ class SdlDisplayDevice final : public DisplayDevice {
     modeWidth = width;
     modeHeight = height;
     SDL_ShowWindow(window);
+    if (windowedWidth > 0) fitShownWindowWithItsFrame();
     SDL_RaiseWindow(window);
     return true;
   }
@@ -211,6 +230,7 @@ class SdlDisplayDevice final : public DisplayDevice {
     window = nullptr;
     windowId = 0;
     windowedWidth = windowedHeight = 0;  // the next open is full screen unless asked again
+    shrunkFrom[0] = shrunkFrom[1] = 0;
   }
 
   void freeDriver() override {
@@ -274,6 +294,36 @@ class SdlDisplayDevice final : public DisplayDevice {
     return true;
   }
 
+  // A window larger than the usable desktop would put its title bar, and
+  // with it the close button, off the screen: it is shrunk to fit with its
+  // aspect kept, first to the desktop, then once more to leave room for the
+  // frame the window manager added, which is known only once it is shown.
+  bool fitWindowToDesktop(int32_t frameWidth, int32_t frameHeight) {
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return false;
+    const int32_t room[2] = {usable.w - frameWidth, usable.h - frameHeight};
+    const int32_t size[2] = {windowedWidth, windowedHeight};
+    if (!fitInside(size, room, &windowedWidth, &windowedHeight)) return false;
+    shrunkFrom[0] = shrunkFrom[0] > 0 ? shrunkFrom[0] : size[0];
+    shrunkFrom[1] = shrunkFrom[1] > 0 ? shrunkFrom[1] : size[1];
+    desktopSize[0] = usable.w;
+    desktopSize[1] = usable.h;
+    return true;
+  }
+
+  void fitShownWindowWithItsFrame() {
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 &&
+        fitWindowToDesktop(left + right, top + bottom)) {
+      SDL_SetWindowSize(window, windowedWidth, windowedHeight);
+      SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    if (shrunkFrom[0] > 0) {
+      std::fprintf(stderr, "pixelfolk: a %dx%d window does not fit the %dx%d desktop; using %dx%d\n", shrunkFrom[0],
+                   shrunkFrom[1], desktopSize[0], desktopSize[1], windowedWidth, windowedHeight);
+    }
+  }
+
   // Black bars around the picture, the picture scaled into the rest.
   bool drawPicture() {
     if (renderer == nullptr || texture == nullptr) return false;
@@ -302,19 +352,34 @@ class SdlDisplayDevice final : public DisplayDevice {
   bool takeEvent() {
     SDL_Event event;
     if (SDL_PollEvent(&event) == 0) return false;
-    const TranslatedEvent translated = translateSdlEvent(event, windowId);
+    const TranslatedEvent translated = translateSdlEvent(event, windowId, windowedWidth > 0);
     if (translated.texturesLost) texturesLost = true;
-    for (int i = 0; i < translated.count; ++i) pending[i] = translated.messages[i];
+    for (int i = 0; i < translated.count; ++i) {
+      pending[i] = translated.messages[i];
+      if (pending[i].kind == DisplayMessageKind::activateApp) active = pending[i].value != 0;
+    }
+    if (translated.exposed) repaintWhileInactive();
     pendingCount = translated.count;
     pendingNext = 0;
     return pendingCount > 0;
   }
 
+  // No new frame comes while inactive, so the window system's request to
+  // redraw is answered with the last one, or another window's image would
+  // stay on it. While active the next frame answers it.
+  void repaintWhileInactive() {
+    if (active || texturesLost || !drawPicture()) return;
+    SDL_RenderPresent(renderer);
+  }
+
   bool videoStarted = false;
+  bool active = false;  // as last told to the window procedure
   SDL_Rect desktop{};
   SDL_Window* window = nullptr;
   int32_t windowedWidth = 0;  // 0: the full screen
   int32_t windowedHeight = 0;
+  int32_t shrunkFrom[2] = {0, 0};  // the size asked for, when it had to be shrunk
+  int32_t desktopSize[2] = {0, 0};
   uint32_t windowId = 0;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;

@@ -10,7 +10,7 @@ void add(TranslatedEvent& translated, DisplayMessage m) {
   if (translated.count < 2) translated.messages[translated.count++] = m;
 }
 
-void translateWindowEvent(const SDL_WindowEvent& window, TranslatedEvent& translated) {
+void translateWindowEvent(const SDL_WindowEvent& window, bool windowed, TranslatedEvent& translated) {
   switch (window.event) {
     // Without a window manager focus may never come: being shown is enough.
     case SDL_WINDOWEVENT_SHOWN:
@@ -23,8 +23,16 @@ void translateWindowEvent(const SDL_WindowEvent& window, TranslatedEvent& transl
       return;
     case SDL_WINDOWEVENT_HIDDEN:
     case SDL_WINDOWEVENT_MINIMIZED:
-    case SDL_WINDOWEVENT_FOCUS_LOST:
       add(translated, message(DisplayMessageKind::activateApp, 0));
+      return;
+    // A full screen that loses the focus has lost its screen; a window on a
+    // desktop plays on beside the others, as a video player does.
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      add(translated, message(windowed ? DisplayMessageKind::other : DisplayMessageKind::activateApp, 0));
+      return;
+    case SDL_WINDOWEVENT_EXPOSED:
+      translated.exposed = true;
+      add(translated, message(DisplayMessageKind::other));
       return;
     case SDL_WINDOWEVENT_ENTER:
       add(translated, message(DisplayMessageKind::setCursor));
@@ -40,12 +48,12 @@ void translateWindowEvent(const SDL_WindowEvent& window, TranslatedEvent& transl
 
 }  // namespace
 
-TranslatedEvent translateSdlEvent(const SDL_Event& event, uint32_t windowId) {
+TranslatedEvent translateSdlEvent(const SDL_Event& event, uint32_t windowId, bool windowed) {
   TranslatedEvent translated;
   switch (event.type) {
     case SDL_WINDOWEVENT:
       if (event.window.windowID == windowId) {
-        translateWindowEvent(event.window, translated);
+        translateWindowEvent(event.window, windowed, translated);
       } else {
         add(translated, message(DisplayMessageKind::other));
       }

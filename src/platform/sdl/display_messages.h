@@ -11,11 +11,13 @@ struct TranslatedEvent {
   DisplayMessage messages[2];
   int count = 0;
   bool texturesLost = false;  // the renderer was reset: the back buffer must be made anew
+  bool exposed = false;       // the window system lost part of the picture and wants it again
 };
 
 // Window events of other windows become `other` messages. Every event gives
 // at least one message, so the queue is emptied the way a window's is.
-TranslatedEvent translateSdlEvent(const SDL_Event& event, uint32_t windowId);
+// `windowed`: the show is in an ordinary window, not the full screen.
+TranslatedEvent translateSdlEvent(const SDL_Event& event, uint32_t windowId, bool windowed);
 
 // A Win32-style virtual-key code for the keys the show could care about
 // (27 for Escape, letters as upper case, digits), else 0.
