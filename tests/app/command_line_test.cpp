@@ -79,6 +79,9 @@ TEST(CommandLine, RefusedLinesSayWhy) {
       {{"--window=800x16385"}, "--window takes"},
       {{"--window=0x0"}, "--window takes"},
       {{"--window=99999999999x600"}, "--window takes"},
+      // Six digits even with leading zeros: the length is bounded, not only the value.
+      {{"--window=000800x600"}, "--window takes"},
+      {{"--window=800x000600"}, "--window takes"},
   };
   for (const auto& c : cases) {
     const CommandLine line = parse(c.arguments);

@@ -81,6 +81,21 @@ TEST(SystemServices, CounterIsNanosecondsAndNeverRunsBackwards) {
   EXPECT_LT(second - first, 5000000000);
 }
 
+// The sound output's shutdown is registered after what it depends on, so the
+// hooks run last registered first; a harness whose interceptor returns to it
+// leaves the process many times, and each hook runs only on the first.
+TEST(SystemServices, ExitHooksRunLastRegisteredFirstAndOnce) {
+  struct Intercepted {};
+  static std::string ran;
+  ran.clear();
+  platform::atProcessExit([] { ran += "first "; });
+  platform::atProcessExit([] { ran += "second "; });
+  platform::interceptExit([](int) { throw Intercepted{}; });
+  for (int exit = 0; exit < 2; ++exit) EXPECT_THROW(platform::exitProcess(3), Intercepted);
+  platform::interceptExit(nullptr);
+  EXPECT_EQ(ran, "second first ");
+}
+
 // Last: there is no way back to showing boxes in this process.
 TEST(SystemServices, UnattendedToolsNeverShowBoxes) {
   ScopedEnv display("DISPLAY", ":7");

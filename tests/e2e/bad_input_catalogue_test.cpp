@@ -347,6 +347,14 @@ const std::vector<BadInput>& catalogue() {
        kRunning,
        0,
        {"Music file \"demo.xm\" is damaged: 1 of its samples have no data and stay silent"}},
+      {"The music is a ProTracker module cut off before the data of a sample that does not loop",
+       [] {
+         linkShowMedia();
+         writeBytes("demo.xm", protracker::module(false, false));
+       },
+       kRunning,
+       0,
+       {"Music file \"demo.xm\" is damaged: 1 of its samples have no data and stay silent"}},
   };
   return cases;
 }

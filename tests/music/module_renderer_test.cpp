@@ -331,13 +331,17 @@ PlayedThrough playThrough(const std::vector<uint8_t>& bytes) {
 }
 
 // libxmp 4.5.0 flips bytes of a ProTracker sample's loop for EFx through
-// the sample's data, also when the file ended before that data.
+// the sample's data, also when the file ended before that data. A sample that
+// does not loop and has no data is emptied all the same.
 TEST(ModuleRendererDamage, CutOffSampleDataWithInvertLoopPlaysToTheEndSilently) {
-  const PlayedThrough damaged = playThrough(protracker::module(false));
-  ASSERT_TRUE(damaged.loaded);
-  EXPECT_EQ(damaged.silencedSamples, 1);
-  EXPECT_GT(damaged.frames, kRate);  // 64 rows at speed 6, 125 BPM: 7.68 s
-  EXPECT_EQ(damaged.peak, 0);
+  for (const bool looped : {true, false}) {
+    SCOPED_TRACE(looped ? "looped sample" : "sample without a loop");
+    const PlayedThrough damaged = playThrough(protracker::module(false, looped));
+    ASSERT_TRUE(damaged.loaded);
+    EXPECT_EQ(damaged.silencedSamples, 1);
+    EXPECT_GT(damaged.frames, kRate);  // 64 rows at speed 6, 125 BPM: 7.68 s
+    EXPECT_EQ(damaged.peak, 0);
+  }
 }
 
 TEST(ModuleRendererDamage, TheSameModuleWithItsSampleDataIsHeardAndLeftAlone) {
