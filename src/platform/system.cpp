@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/exit_hooks.h"
+#include "platform/message_lines.h"
 #include "platform/platform.h"
 #include "platform/process_exit.h"
 #include "platform/system_native.h"
@@ -32,7 +33,7 @@ bool messageBoxesVisible() {
 }
 
 void showMessageBox(const char* caption, const char* text) {
-  std::fprintf(stderr, "%s: %s\n", caption, text);
+  std::fputs(captionEveryLine(caption, text).c_str(), stderr);
   std::fflush(stderr);
   if (messageBoxesVisible()) showNativeMessageBox(caption, text);
 }
