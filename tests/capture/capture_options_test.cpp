@@ -85,7 +85,7 @@ TEST(CaptureOptions, RefusedCommandLinesSayWhy) {
       {{"--frame-at", "3"}, "go together"},
       {{"--png", "x.png"}, "go together"},
       {{"--frames", "a", "--loud"}, "unknown option"},
-      {{"--frames", "a", "--png-compression", "best"}, "fast or zlib"},
+      {{"--frames", "a", "--png-compression", "best"}, "fast, libdeflate or zlib"},
       {{"--frames", "a", "--threads", "0"}, "--threads"},
       {{"--frames", "a", "--threads", "65"}, "--threads"},
       {{"--video", "a", "--video-preset", "placebo2"}, "x264 preset"},

@@ -138,7 +138,7 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
       std::string text;
       if (!value(&text)) return std::nullopt;
       if (!parsePngCompression(text, &o.pngCompression)) {
-        *error = "--png-compression takes fast or zlib, not '" + text + "'";
+        *error = "--png-compression takes fast, libdeflate or zlib, not '" + text + "'";
         return std::nullopt;
       }
     } else if (a == "--threads") {
