@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/frame_clock.h"
+#include "app/show_startup.h"
 #include "display/pixel_converters.h"
 #include "music/instrument_counters.h"
 #include "render/font.h"
@@ -66,8 +67,8 @@ LoadedShow& show() {
       std::exit(2);
     }
     LoadedShow s;
-    s.data = std::make_unique<DataController>("resinfo.rli");
-    s.font = std::make_unique<Font>(16, 8, 32, 32, s.data->getPicture(0));
+    s.data = loadShowResources();
+    s.font = cutShowFont(*s.data);
     return s;
   }();
   return loaded;

@@ -6,6 +6,7 @@
 #include "music/instrument_counters.h"
 #include "music/module_feed.h"
 #include "music/module_renderer.h"
+#include "music/module_report.h"
 #include "platform/audio_output.h"
 #include "platform/platform.h"
 
@@ -59,14 +60,11 @@ MusicPlayer& MusicPlayer::open(const char* name, uint8_t kind, int rate, int /*c
     delete renderer;
     return *this;
   }
-  if (name == nullptr || !renderer->loadFile(name, rate)) {
-    std::fprintf(stderr, "Music file \"%s\" not loaded: %s\n", name != nullptr ? name : "", renderer->failure());
+  const bool loaded = renderer->loadFile(name, rate);
+  reportModuleLoad(name, *renderer, loaded);
+  if (!loaded) {
     delete renderer;
     return *this;
-  }
-  if (renderer->silencedSamples() > 0) {
-    std::fprintf(stderr, "Music file \"%s\" is damaged: %d of its samples have no data and stay silent\n", name,
-                 renderer->silencedSamples());
   }
   song = renderer;
   return *this;

@@ -32,7 +32,8 @@ class MusicPlayer {
 
   // Starts the sound output at `rate` Hz and loads the file. Without a sound
   // device the output runs silently (one line on stderr says why). A file
-  // that does not load is named on stderr; the player then stays silent.
+  // that does not load, or lacks some of its samples, is named on stderr
+  // (music/module_report.h); without a module the player stays silent.
   // If the module player itself cannot be created, the program ends with
   // exit code 1. `channels` is the voice budget; libxmp takes as many voices
   // as the module needs, so no module is refused for it.

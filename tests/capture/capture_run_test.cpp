@@ -280,6 +280,14 @@ TEST_F(Scratch, BadShowDirectoryOrOutputFailsAndLeavesNothing) {
   EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
 }
 
+// Without -C, from a folder that holds no show, the capture finds the show
+// the build wrote, as the show itself does.
+TEST_F(Scratch, WithoutAShowFolderTheBuiltShowIsFound) {
+  const Result r = capture("-q --frame-at 0 --png " + at("first.png"));
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(readPng(at("first.png")).size(), 307200u);
+}
+
 // A folder made ready for the frames, named with a trailing slash as a shell's
 // completion gives it, takes them.
 TEST_F(Scratch, EmptyFolderNamedWithASlashReceivesTheFrames) {

@@ -2,26 +2,28 @@
 
 #include <cmath>
 
+#include "app/show_startup.h"
 #include "music/instrument_counters.h"
-#include "platform/platform.h"
+#include "music/module_renderer.h"
+#include "music/module_report.h"
 #include "render/font.h"
 #include "resources/data_controller.h"
 #include "script/scene.h"
 
 namespace {
 
-constexpr int kRate = 44100;
-
-int64_t sampleFrameAt(double seconds) { return std::llround(seconds * kRate); }
+int64_t sampleFrameAt(double seconds) { return std::llround(seconds * kShowMusicRate); }
 
 }  // namespace
 
+// In the live show's order: the list and its pictures, the font, the music.
 ShowReplay::ShowReplay(double loadDelay) : loadDelay_(loadDelay) {
-  data_ = std::make_unique<DataController>("resinfo.rli");
-  Picture* fontPicture = data_->getPicture(0);
-  if (fontPicture == nullptr) platform::showMessageBox("Error", "Couldn't load font from Resource Manager!");
-  font_ = std::make_unique<Font>(16, 8, 32, 32, fontPicture);
-  timeline_ = scanTriggerTimelineFile("demo.xm", kRate, &music_);
+  data_ = loadShowResources();
+  font_ = cutShowFont(*data_);
+  ModuleRenderer module;
+  const bool loaded = module.loadFile(kShowMusicFile, kShowMusicRate);
+  reportModuleLoad(kShowMusicFile, module, loaded);
+  timeline_ = scanTriggerTimeline(module, &music_);
 }
 
 ShowReplay::~ShowReplay() = default;

@@ -32,7 +32,7 @@ class ShowReplay {
   // come in increasing time: the scene keeps state from frame to frame.
   void renderFrame(double showTime);
 
-  // False when "demo.xm" did not load: the show then runs silent, as live.
+  // False when the module did not load: the show then runs silent, as live.
   bool hasMusic() const { return timeline_.loaded; }
 
   // Stereo samples of show time [from, to), silence where no music plays.

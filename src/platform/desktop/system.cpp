@@ -6,6 +6,7 @@
 
 #include "platform/desktop/native_system.h"
 #include "platform/exit_hooks.h"
+#include "platform/common/message_lines.h"
 #include "platform/platform.h"
 #include "platform/process_exit.h"
 
@@ -32,7 +33,7 @@ bool messageBoxesVisible() {
 }
 
 void showMessageBox(const char* caption, const char* text) {
-  std::fprintf(stderr, "%s: %s\n", caption, text);
+  std::fputs(captionEveryLine(caption, text).c_str(), stderr);
   std::fflush(stderr);
   if (messageBoxesVisible()) showNativeMessageBox(caption, text);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/common/message_lines.h"
 #include "platform/desktop/native_system.h"
 #include "platform/platform.h"
 
@@ -20,8 +21,13 @@ bool hasEnvironment(const char* name) {
 
 bool nativeScreenAvailable() { return hasEnvironment("DISPLAY") || hasEnvironment("WAYLAND_DISPLAY"); }
 
+// SDL's X11 box neither wraps its text nor keeps to the screen: it is as wide
+// as its longest line. Its 12-point font takes about 10 pixels a character of
+// a path at 100 dpi, so 56 of them and the margins fit a 640-pixel screen.
+constexpr size_t kMessageBoxColumns = 56;
+
 void showNativeMessageBox(const char* caption, const char* text) {
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, breakIntoLines(text, kMessageBoxColumns).c_str(), nullptr);
 }
 
 bool queryCounterFrequency(int64_t* frequency) {
