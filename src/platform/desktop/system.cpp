@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/common/message_lines.h"
 #include "platform/desktop/native_system.h"
 #include "platform/exit_hooks.h"
-#include "platform/common/message_lines.h"
 #include "platform/platform.h"
 #include "platform/process_exit.h"
 

@@ -7,8 +7,8 @@
 
 #include <cstdio>
 
-#include "platform/exit_hooks.h"
 #include "platform/common/message_lines.h"
+#include "platform/exit_hooks.h"
 #include "platform/platform.h"
 
 extern "C" {
