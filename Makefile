@@ -8,7 +8,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 PACKAGE_BUILD ?= build-package
 
-.PHONY: all deps configure build run test bench fuzz format clean package bench-capture windows test-windows \
+.PHONY: all deps configure build run test bench fuzz format shellcheck clean package bench-capture windows test-windows \
 	web serve-web test-web
 
 all: build
@@ -55,6 +55,10 @@ bench-capture: build
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# shellcheck over every shell file in the tree (found by name and by first line).
+shellcheck:
+	scripts/check-shell
 
 # The show as a static web page in build-web/ (emscripten; see scripts/build-web);
 # its media come from the native build in $(BUILD).
