@@ -25,6 +25,7 @@ cd "$(dirname "$show")" || exit 1
 work=$(mktemp -d)
 show_pid=
 other_pid=
+# shellcheck disable=SC2317  # run by the EXIT trap
 cleanup() {
   cat "$work"/*.err >&2 2>/dev/null
   for pid in $show_pid $other_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done

@@ -11,8 +11,10 @@ version=${2:?}
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() { echo "FAIL $*" >&2; failures=$((failures + 1)); }
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
+# shellcheck source=../support/interrupt.sh
+source "$(dirname "$0")/../support/interrupt.sh"
 
 # run ARGS... -- exit code in $code, output in $scratch/out and $scratch/err
 run() { "$show" "$@" >"$scratch/out" 2>"$scratch/err"; code=$?; }
@@ -54,20 +56,9 @@ refused "window too small" "pixelfolk: --window takes WIDTHxHEIGHT, each from 32
 # With --mute the silent output is the first choice: a sound driver that
 # cannot start is never tried, so there is no complaint about it, and the
 # show runs on until interrupted.
-# SDL catches SIGINT once the display is open, and the music starts right
-# after that: from then on an interrupt is a quit request.
-catches_interrupt() {
-  local mask
-  mask=$(awk '/^SigCgt:/ { print $2 }' "/proc/$1/status" 2>/dev/null)
-  [ -n "$mask" ] && (((16#$mask >> 1) & 1))
-}
 SDL_AUDIODRIVER=no-such-driver "$show" --mute >"$scratch/out" 2>"$scratch/err" &
 pid=$!
-for _ in $(seq 600); do
-  catches_interrupt "$pid" && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
+wait_interruptible "$pid"
 sleep 2
 if kill -0 "$pid" 2>/dev/null; then
   kill -INT "$pid"
@@ -83,4 +74,4 @@ else
   fail "--mute: the show ended early with code $?"; sed 's/^/     /' "$scratch/err" >&2
 fi
 
-[ "$failures" -eq 0 ]
+finish
