@@ -2,11 +2,9 @@
 
 #include <cmath>
 
-#include "music/instrument_counters.h"
 #include "platform/platform.h"
 #include "render/font.h"
 #include "resources/data_controller.h"
-#include "script/scene.h"
 
 namespace {
 
@@ -22,19 +20,14 @@ ShowReplay::ShowReplay(double loadDelay) : loadDelay_(loadDelay) {
   if (fontPicture == nullptr) platform::showMessageBox("Error", "Couldn't load font from Resource Manager!");
   font_ = std::make_unique<Font>(16, 8, 32, 32, fontPicture);
   timeline_ = scanTriggerTimelineFile("demo.xm", kRate, &music_);
+  engine_ = std::make_unique<ShowEngine>(*data_, *font_, timeline_, loadDelay_);
 }
 
 ShowReplay::~ShowReplay() = default;
 
-void ShowReplay::renderFrame(double showTime) {
-  clock_.update(kReplayClockOrigin + showTime);
-  const double musicTime = showTime - loadDelay_;
-  // Before the music starts no note has played.
-  const bool playing = musicTime >= 0.0;
-  instrument1Hits.store(playing ? timeline_.hitsUpTo(1, musicTime) : 0, std::memory_order_relaxed);
-  instrument4Hits.store(playing ? timeline_.hitsUpTo(4, musicTime) : 0, std::memory_order_relaxed);
-  runScene(*data_, clock_, *font_);
-}
+void ShowReplay::seek(double showTime, const HistoryRate& rate) { engine_->seek(showTime, rate); }
+
+void ShowReplay::renderFrame(double showTime) { engine_->drawFrame(showTime); }
 
 std::vector<int16_t> ShowReplay::audio(double from, double to) const {
   const int64_t first = sampleFrameAt(from);
