@@ -10,14 +10,12 @@ double historyFrameTime(long k, const HistoryRate& rate) {
 }
 
 ShowEngine::ShowEngine(DataController& data, const Font& font, const TriggerTimeline& timeline, double loadDelay)
-    : data_(&data), font_(&font), index_(timeline), loadDelay_(loadDelay) {
-  clock_.currentTime = clock_.startTime;
-}
+    : data_(&data), font_(&font), index_(timeline), loadDelay_(loadDelay) {}
 
 void ShowEngine::reset() {
   resetShowState(*data_);
   clock_ = FrameClock(kShowClockOrigin);
-  clock_.currentTime = clock_.startTime;
+  showTime_ = 0.0;
 }
 
 void ShowEngine::seek(double showTime, const HistoryRate& rate) {
@@ -53,5 +51,6 @@ void ShowEngine::setCounters(double showTime) {
 
 void ShowEngine::runFrame(double showTime) {
   clock_.update(kShowClockOrigin + showTime);
+  showTime_ = showTime;
   runScene(*data_, clock_, *font_);
 }

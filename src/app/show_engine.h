@@ -54,8 +54,8 @@ class ShowEngine {
   void useMedia(DataController& data, const Font& font);
   void useTimeline(const TriggerTimeline& timeline);
 
-  // The show time of the last frame drawn (0 before any).
-  double showTime() const { return clock_.currentTime - clock_.startTime; }
+  // The show time of the last frame drawn, as it was asked for (0 before any).
+  double showTime() const { return showTime_; }
   const FrameClock& clock() const { return clock_; }
 
  private:
@@ -67,4 +67,5 @@ class ShowEngine {
   TriggerIndex index_;
   double loadDelay_;
   FrameClock clock_{kShowClockOrigin};
+  double showTime_ = 0.0;
 };
