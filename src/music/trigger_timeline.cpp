@@ -2,24 +2,22 @@
 
 #include "music/module_renderer.h"
 
-namespace {
-
-void playThrough(ModuleRenderer& renderer, TriggerTimeline* timeline, std::vector<int16_t>* audio) {
-  timeline->loaded = true;
-  timeline->rate = renderer.rate();
+TriggerTimeline scanTriggerTimeline(ModuleRenderer& renderer, std::vector<int16_t>* audio) {
+  TriggerTimeline timeline;
+  if (!renderer.loaded()) return timeline;
+  timeline.loaded = true;
+  timeline.rate = renderer.rate();
   std::vector<int16_t> buffer(static_cast<size_t>(renderer.maxTickFrames()) * 2);
   RenderedTick tick;
   while (renderer.renderTick(buffer.data(), renderer.maxTickFrames(), &tick) && tick.frames > 0) {
     if (audio != nullptr) audio->insert(audio->end(), buffer.begin(), buffer.begin() + tick.frames * 2);
     for (int i = 0; i < tick.triggerCount; ++i) {
-      timeline->triggers.push_back(
-          TimedTrigger{tick.firstFrame, tick.triggers[i].channel, tick.triggers[i].instrument});
+      timeline.triggers.push_back(TimedTrigger{tick.firstFrame, tick.triggers[i].channel, tick.triggers[i].instrument});
     }
   }
-  timeline->lengthFrames = renderer.framesRendered();
+  timeline.lengthFrames = renderer.framesRendered();
+  return timeline;
 }
-
-}  // namespace
 
 double TriggerTimeline::timeOfHit(int instrument, int n) const {
   int seen = 0;
@@ -39,15 +37,13 @@ int TriggerTimeline::hitsUpTo(int instrument, double seconds) const {
 }
 
 TriggerTimeline scanTriggerTimeline(const void* moduleData, size_t size, int rate, std::vector<int16_t>* audio) {
-  TriggerTimeline timeline;
   ModuleRenderer renderer;
-  if (renderer.loadMemory(moduleData, size, rate)) playThrough(renderer, &timeline, audio);
-  return timeline;
+  renderer.loadMemory(moduleData, size, rate);
+  return scanTriggerTimeline(renderer, audio);
 }
 
 TriggerTimeline scanTriggerTimelineFile(const char* path, int rate, std::vector<int16_t>* audio) {
-  TriggerTimeline timeline;
   ModuleRenderer renderer;
-  if (renderer.loadFile(path, rate)) playThrough(renderer, &timeline, audio);
-  return timeline;
+  renderer.loadFile(path, rate);
+  return scanTriggerTimeline(renderer, audio);
 }

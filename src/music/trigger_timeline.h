@@ -26,6 +26,12 @@ struct TriggerTimeline {
   int hitsUpTo(int instrument, double seconds) const;
 };
 
+class ModuleRenderer;
+
+// Plays a renderer's loaded module from where it stands to its end, offline.
+// With `audio`, its samples (interleaved stereo, 16 bit) are kept there too.
+TriggerTimeline scanTriggerTimeline(ModuleRenderer& renderer, std::vector<int16_t>* audio = nullptr);
+
 // Plays the module once, offline. With `audio`, its samples (interleaved
 // stereo, 16 bit) are kept there too.
 TriggerTimeline scanTriggerTimeline(const void* moduleData, size_t size, int rate,
