@@ -6,6 +6,7 @@
 
 #include "app/frame_clock.h"
 #include "app/precision_timer.h"
+#include "app/rehearsed_show.h"
 #include "app/show_loop.h"
 #include "display/display.h"
 #include "music/music_player.h"
@@ -64,6 +65,7 @@ int runShow() {
   Picture* fontPicture = data->getPicture(0);
   if (fontPicture == nullptr) platform::showMessageBox("Error", "Couldn't load font from Resource Manager!");
   Font font(16, 8, 32, 32, fontPicture);
+  if (rehearsalRequested()) runRehearsedShow(std::move(data), std::move(font));
 
   FrameClock clock(startTime);
 
