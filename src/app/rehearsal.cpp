@@ -53,6 +53,7 @@ Rehearsal::Pass Rehearsal::pass() {
   }
 
   sought_ = false;
+  if (std::exchange(redrawDue_, false)) seek(engine_.showTime());
   for (const uint32_t key : std::exchange(keys_, {})) apply(key);
   if (sought_) {
     result.drew = true;
@@ -87,8 +88,6 @@ Rehearsal::Pass Rehearsal::pass() {
   result.drew = true;
   return result;
 }
-
-void Rehearsal::redraw() { seek(engine_.showTime()); }
 
 const char* Rehearsal::loopedScene() const { return looping_ ? loopName_ : ""; }
 

@@ -42,8 +42,9 @@ class Rehearsal {
   // One pass of the frame loop: the keys, then the frame that is due.
   Pass pass();
 
-  // After reloaded media or music: the frame at the same show time again.
-  void redraw();
+  // After reloaded media or music: the next pass draws the frame at the
+  // same show time again, from the start of its history.
+  void redraw() { redrawDue_ = true; }
   void useMarks(std::vector<SceneMark> marks) { marks_ = std::move(marks); }
 
   bool paused() const { return paused_; }
@@ -73,6 +74,7 @@ class Rehearsal {
   bool overlay_ = false;
   bool started_ = false;
   bool sought_ = false;  // this pass has drawn a sought frame
+  bool redrawDue_ = false;
   double startTime_;
   bool startPaused_;
   // The show time runs from anchorTime_ at the real time anchorReading_.

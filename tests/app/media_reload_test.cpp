@@ -89,6 +89,7 @@ TEST_F(ShowCopy, PictureReplacedThenBrokenThenMended) {
   engine.useMedia(*replaced.data, *replaced.font);
   media = std::move(replaced);
   rehearsal.redraw();
+  EXPECT_TRUE(rehearsal.pass().drew);
   EXPECT_EQ(rehearsal.showTime(), 20.0);
   const std::vector<uint32_t> withReplacement(Screen::pixels, Screen::pixels + Screen::pixelCount);
   EXPECT_NE(withReplacement, original);
@@ -106,6 +107,7 @@ TEST_F(ShowCopy, PictureReplacedThenBrokenThenMended) {
   for (const std::string& m : messages) all += m + "\n";
   EXPECT_NE(all.find(path), std::string::npos) << all;
   rehearsal.redraw();
+  EXPECT_TRUE(rehearsal.pass().drew);
   EXPECT_EQ(std::vector<uint32_t>(Screen::pixels, Screen::pixels + Screen::pixelCount), withReplacement);
 
   // Mended: the picture as it was.
@@ -116,6 +118,7 @@ TEST_F(ShowCopy, PictureReplacedThenBrokenThenMended) {
   engine.useMedia(*mended.data, *mended.font);
   media = std::move(mended);
   rehearsal.redraw();
+  EXPECT_TRUE(rehearsal.pass().drew);
   EXPECT_EQ(std::vector<uint32_t>(Screen::pixels, Screen::pixels + Screen::pixelCount), original);
 }
 
