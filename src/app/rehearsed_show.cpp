@@ -136,7 +136,7 @@ void showPass(void* user) {
 
   displayPresent(Screen::pixels);
   const double presented = show.timer->seconds();
-  if (pass.drew) show.presentMilliseconds = (presented - drawn) * 1000.0;
+  show.presentMilliseconds = (presented - drawn) * 1000.0;
   ++show.framesThisSecond;
   if (presented - show.secondStart >= 1.0) {
     show.framesPerSecond = show.framesThisSecond;

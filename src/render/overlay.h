@@ -1,6 +1,6 @@
 // The rehearsal's overlay: lines of small text in a darkened box at the top
 // left of the framebuffer, drawn over the scene just before it is presented.
-// Its own 5 x 7 font, doubled, since the show's font has 32 x 32 glyphs.
+// Its own 5 x 8 font, doubled, since the show's font has 32 x 32 glyphs.
 #pragma once
 
 #include <cstdint>
