@@ -15,6 +15,24 @@ constexpr int32_t kGlyphSide = 32;
 
 }  // namespace
 
+namespace {
+
+// The font cut from picture 0, or nothing when the picture cannot be cut;
+// the font would show its own boxes for that.
+std::unique_ptr<Font> cutFont(Picture* picture, std::vector<std::string>* messages) {
+  if (picture == nullptr || !picture->image) {
+    *messages = {"Couldn't load font from Resource Manager!"};
+    return nullptr;
+  }
+  if (picture->image->width < kFontColumns * kGlyphSide || picture->image->height < kFontRows * kGlyphSide) {
+    *messages = {"The bitmap doesn't fit with the given criteria!"};
+    return nullptr;
+  }
+  return std::make_unique<Font>(kFontColumns, kFontRows, kGlyphSide, kGlyphSide, picture);
+}
+
+}  // namespace
+
 bool loadShowMedia(const char* listPath, ShowMedia* media, std::vector<std::string>* messages) {
   ShowMedia loaded;
   {
@@ -29,20 +47,44 @@ bool loadShowMedia(const char* listPath, ShowMedia* media, std::vector<std::stri
       return false;
     }
   }
-  // The font would show its own boxes; a font picture that cannot be cut is
-  // refused here with the same words.
-  Picture* fontPicture = loaded.data->getPicture(0);
-  if (fontPicture == nullptr || !fontPicture->image) {
-    *messages = {"Couldn't load font from Resource Manager!"};
-    return false;
-  }
-  if (fontPicture->image->width < kFontColumns * kGlyphSide || fontPicture->image->height < kFontRows * kGlyphSide) {
-    *messages = {"The bitmap doesn't fit with the given criteria!"};
-    return false;
-  }
-  loaded.font = std::make_unique<Font>(kFontColumns, kFontRows, kGlyphSide, kGlyphSide, fontPicture);
+  loaded.font = cutFont(loaded.data->getPicture(0), messages);
+  if (!loaded.font) return false;
   *media = std::move(loaded);
   messages->clear();
+  return true;
+}
+
+bool reloadFiles(const std::vector<resources::ListedFile>& files, ShowMedia* media) {
+  using Kind = resources::ListedFile::Kind;
+  struct Loaded {
+    Picture* target;
+    Picture picture;
+  };
+  std::vector<Loaded> loaded;
+  std::unique_ptr<Font> font;
+  const resources::ErrorCollector errors;
+  try {
+    for (const resources::ListedFile& file : files) {
+      Picture* target = file.kind == Kind::picture          ? media->data->getPicture(file.index)
+                        : file.kind == Kind::animationFrame ? media->data->getAnimationFrame(file.index, file.frame)
+                                                            : nullptr;
+      if (target == nullptr) return false;
+      Loaded& fresh = loaded.emplace_back(Loaded{target, Picture()});
+      fresh.picture.load(file.path.c_str(), target->resourceIndex);
+      if (!fresh.picture.image) return false;
+      if (file.kind == Kind::picture && file.index == 0) {
+        std::vector<std::string> messages;
+        font = cutFont(&fresh.picture, &messages);
+        if (!font) return false;
+      }
+    }
+  } catch (const resources::LoadFailed&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (Loaded& fresh : loaded) *fresh.target = std::move(fresh.picture);
+  if (font) media->font = std::move(font);
   return true;
 }
 
@@ -69,10 +111,10 @@ MediaWatch::MediaWatch(const char* listPath, const char* musicPath)
       media_(stamped(resources::listedFiles(listPath))),
       music_(platform::fileStamp(musicPath)) {}
 
-std::vector<MediaWatch::Stamped> MediaWatch::stamped(const std::vector<std::string>& paths) {
+std::vector<MediaWatch::Stamped> MediaWatch::stamped(const std::vector<resources::ListedFile>& files) {
   std::vector<Stamped> result;
-  result.reserve(paths.size());
-  for (const std::string& path : paths) result.emplace_back(path, platform::fileStamp(path.c_str()));
+  result.reserve(files.size());
+  for (const resources::ListedFile& file : files) result.emplace_back(file, platform::fileStamp(file.path.c_str()));
   return result;
 }
 
@@ -81,13 +123,27 @@ MediaWatch::Changes MediaWatch::poll() {
   const platform::FileStamp music = platform::fileStamp(musicPath_.c_str());
   changes.music = music != music_;
   music_ = music;
-  for (const Stamped& file : media_) {
-    if (platform::fileStamp(file.first.c_str()) != file.second) {
-      changes.media = true;
-      break;
+  for (Stamped& file : media_) {
+    const platform::FileStamp now = platform::fileStamp(file.first.path.c_str());
+    if (now == file.second) continue;
+    file.second = now;
+    if (file.first.kind == resources::ListedFile::Kind::list) {
+      changes.list = true;
+    } else {
+      changes.files.push_back(file.first);
     }
   }
   // A changed list may name other files: they are all looked at afresh.
-  if (changes.media) media_ = stamped(resources::listedFiles(listPath_.c_str()));
+  if (changes.list) media_ = stamped(resources::listedFiles(listPath_.c_str()));
   return changes;
+}
+
+bool reloadChanges(const char* listPath, const MediaWatch::Changes& changes, ShowMedia* media,
+                   std::vector<std::string>* messages) {
+  messages->clear();
+  if (!changes.list && reloadFiles(changes.files, media)) return true;
+  ShowMedia fresh;
+  if (!loadShowMedia(listPath, &fresh, messages)) return false;
+  *media = std::move(fresh);
+  return true;
 }

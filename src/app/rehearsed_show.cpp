@@ -56,17 +56,16 @@ struct LiveShow {
 
 void pressKey(void* user, uint32_t virtualKey) { static_cast<LiveShow*>(user)->rehearsal->press(virtualKey); }
 
-void reloadMedia(LiveShow& show) {
-  ShowMedia fresh;
+void reloadMedia(LiveShow& show, const MediaWatch::Changes& changes) {
   std::vector<std::string> messages;
-  if (!loadShowMedia(kResourceList, &fresh, &messages)) {
+  // A full reload frees the media the engine still points at; it is handed
+  // the new ones before anything is drawn.
+  if (!reloadChanges(kResourceList, changes, &show.media, &messages)) {
     show.mediaErrors = messages;
     for (const std::string& m : messages) std::fprintf(stderr, "pixelfolk: reload: %s\n", m.c_str());
     return;
   }
-  // The old media go once the engine draws from the new ones.
-  show.engine->useMedia(*fresh.data, *fresh.font);
-  show.media = std::move(fresh);
+  show.engine->useMedia(*show.media.data, *show.media.font);
   show.mediaErrors.clear();
   show.rehearsal->redraw();
   std::fprintf(stderr, "pixelfolk: reload: media reloaded at %.3f s\n", show.rehearsal->showTime());
@@ -92,7 +91,7 @@ void pollFiles(LiveShow& show, double now) {
   if (!show.controls || now < show.nextPoll) return;
   show.nextPoll = now + kPollSeconds;
   const MediaWatch::Changes changes = show.watch->poll();
-  if (changes.media) reloadMedia(show);
+  if (changes.media()) reloadMedia(show, changes);
   if (changes.music) reloadMusic(show);
 }
 

@@ -50,9 +50,8 @@ class ShowCopy : public testing::Test {
 };
 
 std::string picturePath(int picture) {
-  int seen = -1;
-  for (const std::string& path : resources::listedFiles("resinfo.rli")) {
-    if (path.rfind("data/jpgs/", 0) == 0 && ++seen == picture) return path;
+  for (const resources::ListedFile& file : resources::listedFiles("resinfo.rli")) {
+    if (file.kind == resources::ListedFile::Kind::picture && file.index == picture) return file.path;
   }
   return "";
 }
@@ -62,7 +61,7 @@ TEST_F(ShowCopy, PictureReplacedThenBrokenThenMended) {
   std::vector<std::string> messages;
   ASSERT_TRUE(loadShowMedia("resinfo.rli", &media, &messages));
   MediaWatch watch("resinfo.rli", "demo.xm");
-  EXPECT_FALSE(watch.poll().media);
+  EXPECT_FALSE(watch.poll().media());
 
   // The opening at 20 s shows one of the middle pictures: that one is replaced.
   generatedshow::Show& show = generatedshow::show();
@@ -82,26 +81,29 @@ TEST_F(ShowCopy, PictureReplacedThenBrokenThenMended) {
 
   // Replaced: the new picture is drawn at the same show time.
   writeBytes(path, readBytes(other));
-  ASSERT_TRUE(watch.poll().media);
-  ShowMedia replaced;
-  ASSERT_TRUE(loadShowMedia("resinfo.rli", &replaced, &messages));
+  MediaWatch::Changes changes = watch.poll();
+  ASSERT_EQ(changes.files.size(), 1u);
+  EXPECT_EQ(changes.files[0].path, path);
+  EXPECT_FALSE(changes.list);
+  const DataController* before = media.data.get();
+  ASSERT_TRUE(reloadChanges("resinfo.rli", changes, &media, &messages));
+  EXPECT_EQ(media.data.get(), before) << "only the picture was loaded again";
   EXPECT_TRUE(messages.empty());
-  engine.useMedia(*replaced.data, *replaced.font);
-  media = std::move(replaced);
+  engine.useMedia(*media.data, *media.font);
   rehearsal.redraw();
   EXPECT_TRUE(rehearsal.pass().drew);
   EXPECT_EQ(rehearsal.showTime(), 20.0);
   const std::vector<uint32_t> withReplacement(Screen::pixels, Screen::pixels + Screen::pixelCount);
   EXPECT_NE(withReplacement, original);
   EXPECT_EQ(media.data->getPicture(shown)->image->pixels, media.data->getPicture(shown == 6 ? 7 : 6)->image->pixels);
-  EXPECT_FALSE(watch.poll().media) << "one change, one reload";
+  EXPECT_FALSE(watch.poll().media()) << "one change, one reload";
 
   // Broken: no load, the box's text instead, and the media in use untouched.
   writeBytes(path, "this is no picture");
-  ASSERT_TRUE(watch.poll().media);
-  ShowMedia broken;
-  EXPECT_FALSE(loadShowMedia("resinfo.rli", &broken, &messages));
-  EXPECT_EQ(broken.data, nullptr);
+  changes = watch.poll();
+  ASSERT_TRUE(changes.media());
+  EXPECT_FALSE(reloadChanges("resinfo.rli", changes, &media, &messages));
+  EXPECT_EQ(media.data.get(), before);
   ASSERT_FALSE(messages.empty());
   std::string all;
   for (const std::string& m : messages) all += m + "\n";
@@ -112,14 +114,43 @@ TEST_F(ShowCopy, PictureReplacedThenBrokenThenMended) {
 
   // Mended: the picture as it was.
   writeBytes(path, good);
-  ASSERT_TRUE(watch.poll().media);
-  ShowMedia mended;
-  ASSERT_TRUE(loadShowMedia("resinfo.rli", &mended, &messages));
-  engine.useMedia(*mended.data, *mended.font);
-  media = std::move(mended);
+  changes = watch.poll();
+  ASSERT_TRUE(changes.media());
+  ASSERT_TRUE(reloadChanges("resinfo.rli", changes, &media, &messages));
+  engine.useMedia(*media.data, *media.font);
   rehearsal.redraw();
   EXPECT_TRUE(rehearsal.pass().drew);
   EXPECT_EQ(std::vector<uint32_t>(Screen::pixels, Screen::pixels + Screen::pixelCount), original);
+}
+
+// The font sheet is picture 0: a new one is cut again.
+TEST_F(ShowCopy, ANewFontSheetIsCutAgain) {
+  ShowMedia media;
+  std::vector<std::string> messages;
+  ASSERT_TRUE(loadShowMedia("resinfo.rli", &media, &messages));
+  MediaWatch watch("resinfo.rli", "demo.xm");
+  const std::string sheet = picturePath(0);
+  const std::string good = readBytes(sheet);
+  writeBytes(sheet, readBytes(picturePath(1)));  // the background: as large, other glyphs
+  const Font* before = media.font.get();
+  ASSERT_TRUE(reloadChanges("resinfo.rli", watch.poll(), &media, &messages));
+  ASSERT_NE(media.font.get(), before);
+  ShowMedia fresh;
+  ASSERT_TRUE(loadShowMedia("resinfo.rli", &fresh, &messages));
+  ASSERT_EQ(media.font->glyphs.size(), fresh.font->glyphs.size());
+  for (size_t g = 0; g < fresh.font->glyphs.size(); ++g) {
+    ASSERT_TRUE(
+        std::equal(fresh.font->glyphs[g].get(), fresh.font->glyphs[g].get() + 32 * 32, media.font->glyphs[g].get()))
+        << g;
+  }
+  // Too small a sheet cannot be cut: the message, and the font stays.
+  writeBytes(sheet, readBytes(picturePath(6)));
+  const Font* cut = media.font.get();
+  EXPECT_FALSE(reloadChanges("resinfo.rli", watch.poll(), &media, &messages));
+  EXPECT_EQ(media.font.get(), cut);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "The bitmap doesn't fit with the given criteria!");
+  writeBytes(sheet, good);
 }
 
 TEST_F(ShowCopy, ListAndMusicChangesAreNoticedAndBadOnesReported) {
@@ -131,27 +162,32 @@ TEST_F(ShowCopy, ListAndMusicChangesAreNoticedAndBadOnesReported) {
   const std::string list = readBytes("resinfo.rli");
   writeBytes("resinfo.rli", list + "nosuchpicture 1\n");
   MediaWatch::Changes changes = watch.poll();
-  EXPECT_TRUE(changes.media);
+  EXPECT_TRUE(changes.list);
   EXPECT_FALSE(changes.music);
-  EXPECT_FALSE(loadShowMedia("resinfo.rli", &media, &messages));
+  EXPECT_FALSE(reloadChanges("resinfo.rli", changes, &media, &messages));
   ASSERT_FALSE(messages.empty());
   EXPECT_NE(messages.front().find("data/jpgs/nosuchpicture.jpg"), std::string::npos) << messages.front();
 
   // A new animation frame file the mended list names is watched from then on.
   writeBytes("resinfo.rli", list);
-  EXPECT_TRUE(watch.poll().media);
-  EXPECT_TRUE(loadShowMedia("resinfo.rli", &media, &messages));
-  const std::vector<std::string> files = resources::listedFiles("resinfo.rli");
+  changes = watch.poll();
+  EXPECT_TRUE(changes.list);
+  EXPECT_TRUE(reloadChanges("resinfo.rli", changes, &media, &messages));
+  const std::vector<resources::ListedFile> files = resources::listedFiles("resinfo.rli");
   ASSERT_FALSE(files.empty());
-  std::ofstream(files.back(), std::ios::app) << ' ';
-  EXPECT_TRUE(watch.poll().media) << files.back();
+  ASSERT_EQ(files.back().kind, resources::ListedFile::Kind::animationFrame);
+  std::ofstream(files.back().path, std::ios::app) << ' ';
+  changes = watch.poll();
+  ASSERT_EQ(changes.files.size(), 1u) << files.back().path;
+  EXPECT_EQ(changes.files[0].index, 1);
+  EXPECT_EQ(changes.files[0].frame, media.data->getAnimation(1)->frameCount - 1);
 
   // A module that does not load.
   const std::string module = readBytes("demo.xm");
   writeBytes("demo.xm", "no module");
   changes = watch.poll();
   EXPECT_TRUE(changes.music);
-  EXPECT_FALSE(changes.media);
+  EXPECT_FALSE(changes.media());
   Soundtrack soundtrack;
   std::string message;
   EXPECT_FALSE(loadSoundtrack("demo.xm", 44100, &soundtrack, &message));
