@@ -1,6 +1,5 @@
 #include "app/rehearsed_show.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
