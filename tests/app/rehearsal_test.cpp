@@ -29,6 +29,8 @@ class RehearsalTest : public testing::Test {
         playback_(show_.timeline, show_.samples),
         marks_(sceneMarks(show_.timeline)) {}
 
+  void SetUp() override { ASSERT_TRUE(show_.timeline.loaded) << "no demo.xm in " << PIXELFOLK_SHOW_DIR; }
+
   Rehearsal& start(double at, bool controls, bool paused) {
     Rehearsal::Settings settings;
     settings.startTime = at;
