@@ -20,7 +20,8 @@ class Picture {
   // Decodes the JPEG at path. A file that does not open (or is not a
   // 3-component or greyscale picture) is reported in a message box and leaves
   // the Picture without image; a corrupt file ends the process inside the
-  // decoder with its own message and exit code 1.
+  // decoder with its own message and exit code 1 (throws LoadFailed under a
+  // resources::ErrorCollector).
   void load(const char* path, int32_t resourceIndex);
   void release();
 
