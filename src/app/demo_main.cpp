@@ -6,6 +6,7 @@
 
 #include "app/frame_clock.h"
 #include "app/precision_timer.h"
+#include "app/rehearsed_show.h"
 #include "app/show_loop.h"
 #include "app/show_startup.h"
 #include "display/display.h"
@@ -57,6 +58,7 @@ int runShow() {
   const double startTime = timer->seconds();
 
   std::unique_ptr<Font> font = cutShowFont(*data);
+  if (rehearsalRequested()) runRehearsedShow(std::move(data), std::move(*font));
 
   FrameClock clock(startTime);
 

@@ -6,10 +6,6 @@
 
 namespace {
 
-constexpr int kFontColumns = 16;
-constexpr int kFontRows = 8;
-constexpr int kGlyphHeight = 32;
-constexpr int kGlyphWidth = 32;
 constexpr int kFontPicture = 0;
 
 }  // namespace
@@ -18,8 +14,8 @@ std::unique_ptr<DataController> loadShowResources() { return std::make_unique<Da
 
 std::unique_ptr<Font> cutShowFont(DataController& data) {
   Picture* fontPicture = data.getPicture(kFontPicture);
-  if (fontPicture == nullptr) platform::showMessageBox("Error", "Couldn't load font from Resource Manager!");
-  return std::make_unique<Font>(kFontColumns, kFontRows, kGlyphHeight, kGlyphWidth, fontPicture);
+  if (fontPicture == nullptr) platform::showMessageBox("Error", kNoFontMessage);
+  return std::make_unique<Font>(kShowFontColumns, kShowFontRows, kShowGlyphSide, kShowGlyphSide, fontPicture);
 }
 
 void endForLackOfMemory() {

@@ -13,6 +13,12 @@ inline constexpr char kShowTitle[] = "Pixelfolk enjoy dance!";
 inline constexpr char kShowMusicFile[] = "demo.xm";
 inline constexpr int kShowMusicRate = 44100;
 inline constexpr int kShowMusicChannels = 32;
+// The font: kShowFontColumns x kShowFontRows glyphs of kShowGlyphSide pixels
+// square, cut from the list's first picture.
+inline constexpr int kShowFontColumns = 16;
+inline constexpr int kShowFontRows = 8;
+inline constexpr int kShowGlyphSide = 32;
+inline constexpr char kNoFontMessage[] = "Couldn't load font from Resource Manager!";
 
 // Reads the resource list in the working directory and every picture and
 // animation it names. Any error shows its message and ends the process with

@@ -28,6 +28,8 @@ struct TriggerTimeline {
   int hitsUpTo(int instrument, double seconds) const;
 };
 
+class ModuleRenderer;
+
 // Plays the module once, offline. With `audio`, its samples (interleaved
 // stereo, 16 bit) are kept there too.
 TriggerTimeline scanTriggerTimeline(const void* moduleData, size_t size, int rate,

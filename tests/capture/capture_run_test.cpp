@@ -209,6 +209,9 @@ TEST_F(Scratch, CapturedFramesAgreeWithTheSceneScriptAtEachScene) {
     int minHits1, maxHits1;
   } scenes[] = {
       {"opening", timeline.timeOfHit(1, 300) + 0.01, 0, 703},
+      // Either side of a count mark, where the frame's history decides the scene.
+      {"just before the title", timeline.timeOfHit(1, 706) - 0.005, 704, 705},
+      {"just after the title came", timeline.timeOfHit(1, 706) + 0.005, 706, 706},
       {"title", timeline.timeOfHit(1, 800) + 0.01, 706, 959},
       {"greetings", timeline.timeOfHit(1, 1000) + 0.01, 960, 1179},
       {"closing", 90.0, 1180, 1 << 30},

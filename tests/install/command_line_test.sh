@@ -41,7 +41,7 @@ refused() {
   shift 2
   run "$@"
   if [ "$code" -eq 2 ] && [ ! -s "$scratch/out" ] && [ "$(head -n1 "$scratch/err")" = "$first" ] &&
-    [ "$(sed -n 2p "$scratch/err")" = "Usage: pixelfolk [--window[=WIDTHxHEIGHT]] [--mute] [--help] [--version]" ] &&
+    [ "$(sed -n 2p "$scratch/err")" = "Usage: pixelfolk [--window[=WIDTHxHEIGHT]] [--mute] [--seek=SECONDS] [--rehearse [--paused]] [--help] [--version]" ] &&
     [ "$(wc -l <"$scratch/err")" -eq 2 ]; then
     echo "ok   $name"
   else
@@ -52,6 +52,8 @@ refused "unknown option" "pixelfolk: unknown option '--fullscreen'" --fullscreen
 refused "unknown option after a good one" "pixelfolk: unknown option '-v'" --mute -v
 refused "a file name" "pixelfolk: unexpected argument 'demo.xm'" demo.xm
 refused "window too small" "pixelfolk: --window takes WIDTHxHEIGHT, each from 32 to 16384, not '10x10'" --window=10x10
+refused "seek past the end" "pixelfolk: --seek takes seconds from 0 to 96, such as 57.5, not '100'" --seek 100
+refused "paused without rehearsal" "pixelfolk: --paused needs --rehearse: only a rehearsal can be resumed" --paused
 
 # With --mute the silent output is the first choice: a sound driver that
 # cannot start is never tried, so there is no complaint about it, and the

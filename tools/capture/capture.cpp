@@ -25,7 +25,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // Which frames are drawn and which are written. Every frame from the first is
-// drawn, written or not, because the scene carries state from frame to frame.
+// run, written or not, because the scene carries state from frame to frame;
+// those before the first written one without pixels.
 struct FramePlan {
   long drawUpTo = 0;      // frames 0 .. drawUpTo are drawn
   long firstWritten = 0;  // frames firstWritten .. drawUpTo are written
@@ -106,7 +107,7 @@ int fail(const std::string& message) {
 }  // namespace
 
 double frameTime(long k, const FrameRate& fps) {
-  return static_cast<double>(k) * static_cast<double>(fps.denominator) / static_cast<double>(fps.numerator);
+  return historyFrameTime(k, HistoryRate{fps.numerator, fps.denominator});
 }
 
 int runCapture(const CaptureOptions& o) {
@@ -173,10 +174,16 @@ int runCapture(const CaptureOptions& o) {
   }
 
   Progress progress(!o.quiet && written > 1 && platform::standardErrorIsTerminal(), written, o.fps.value());
-  for (long k = 0; k <= plan.drawUpTo; ++k) {
+  const HistoryRate history{o.fps.numerator, o.fps.denominator};
+  for (long k = plan.firstWritten; k <= plan.drawUpTo; ++k) {
     const bool last = k == plan.drawUpTo;
-    replay->renderFrame(last && plan.singleAt >= 0 ? plan.singleAt : frameTime(k, o.fps));
-    if (k < plan.firstWritten) continue;
+    const double t = last && plan.singleAt >= 0 ? plan.singleAt : frameTime(k, o.fps);
+    // The frames before the first written one are replayed without pixels.
+    if (k == plan.firstWritten) {
+      replay->seek(t, history);
+    } else {
+      replay->renderFrame(t);
+    }
     for (auto& sink : sinks) {
       if (!sink->addFrame(Screen::pixels, &error)) return abandonAll(error);
     }

@@ -8,7 +8,6 @@
 #include "music/module_report.h"
 #include "render/font.h"
 #include "resources/data_controller.h"
-#include "script/scene.h"
 
 namespace {
 
@@ -24,19 +23,14 @@ ShowReplay::ShowReplay(double loadDelay) : loadDelay_(loadDelay) {
   const bool loaded = module.loadFile(kShowMusicFile, kShowMusicRate);
   reportModuleLoad(kShowMusicFile, module, loaded);
   timeline_ = scanTriggerTimeline(module, &music_);
+  engine_ = std::make_unique<ShowEngine>(*data_, *font_, timeline_, loadDelay_);
 }
 
 ShowReplay::~ShowReplay() = default;
 
-void ShowReplay::renderFrame(double showTime) {
-  clock_.update(kReplayClockOrigin + showTime);
-  const double musicTime = showTime - loadDelay_;
-  // Before the music starts no note has played.
-  const bool playing = musicTime >= 0.0;
-  instrument1Hits.store(playing ? timeline_.hitsUpTo(1, musicTime) : 0, std::memory_order_relaxed);
-  instrument4Hits.store(playing ? timeline_.hitsUpTo(4, musicTime) : 0, std::memory_order_relaxed);
-  runScene(*data_, clock_, *font_);
-}
+void ShowReplay::seek(double showTime, const HistoryRate& rate) { engine_->seek(showTime, rate); }
+
+void ShowReplay::renderFrame(double showTime) { engine_->drawFrame(showTime); }
 
 std::vector<int16_t> ShowReplay::audio(double from, double to) const {
   const int64_t first = sampleFrameAt(from);
