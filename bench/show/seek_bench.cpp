@@ -8,7 +8,6 @@
 //
 // Run from anywhere: the show is loaded from the build's show folder.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,70 +17,36 @@
 #include <vector>
 
 #include "app/show_engine.h"
-#include "app/show_startup.h"
-#include "music/trigger_timeline.h"
-#include "render/font.h"
-#include "resources/data_controller.h"
+#include "loaded_show.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-struct LoadedShow {
-  std::unique_ptr<DataController> data;
-  std::unique_ptr<Font> font;
-  TriggerTimeline timeline;
-};
-
-LoadedShow& show() {
-  static LoadedShow loaded = [] {
-    if (chdir(PIXELFOLK_SHOW_DIR) != 0) {
-      std::fprintf(stderr, "cannot enter %s: build the show first\n", PIXELFOLK_SHOW_DIR);
-      std::exit(2);
-    }
-    LoadedShow s;
-    s.data = loadShowResources();
-    s.font = cutShowFont(*s.data);
-    s.timeline = scanTriggerTimelineFile(kShowMusicFile, kShowMusicRate);
-    return s;
-  }();
-  return loaded;
-}
-
-double median(std::vector<double>& values) {
-  if (values.empty()) return 0.0;
-  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-  return values[values.size() / 2];
-}
-
-double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
 void seekTo(benchmark::State& state, double showTime) {
-  LoadedShow& s = show();
-  ShowEngine seeking(*s.data, *s.font, s.timeline);
+  bench::LoadedShow& s = bench::loadedShow();
+  ShowEngine seeking(*s.data, *s.font, bench::showTimeline());
   // The baseline frame comes from an engine of its own; both share the
   // process-wide state, so it is sought afresh before each of its frames.
-  ShowEngine framing(*s.data, *s.font, s.timeline);
+  ShowEngine framing(*s.data, *s.font, bench::showTimeline());
   const double frameAt = 60.0;
   std::vector<double> seekSeconds, frameSeconds;
   for (auto _ : state) {
-    auto start = Clock::now();
+    auto start = bench::Clock::now();
     seeking.seek(showTime);
     benchmark::ClobberMemory();
-    seekSeconds.push_back(since(start));
+    seekSeconds.push_back(bench::since(start));
 
     state.PauseTiming();
     framing.seek(frameAt);
     state.ResumeTiming();
-    start = Clock::now();
+    start = bench::Clock::now();
     framing.drawFrame(frameAt + 1.0 / 60.0);
     benchmark::ClobberMemory();
-    frameSeconds.push_back(since(start));
+    frameSeconds.push_back(bench::since(start));
   }
-  const double frame = median(frameSeconds);
-  state.counters["seek_ms"] = median(seekSeconds) * 1000.0;
+  const double frame = bench::median(frameSeconds);
+  state.counters["seek_ms"] = bench::median(seekSeconds) * 1000.0;
   state.counters["frame_ms"] = frame * 1000.0;
-  state.counters["x_frame"] = median(seekSeconds) / frame;
+  state.counters["x_frame"] = bench::median(seekSeconds) / frame;
 }
 
 const bool registered = [] {

@@ -58,7 +58,7 @@ int runShow() {
   const double startTime = timer->seconds();
 
   std::unique_ptr<Font> font = cutShowFont(*data);
-  if (rehearsalRequested()) runRehearsedShow(std::move(data), std::move(*font));
+  if (rehearsalRequested()) runRehearsedShow(std::move(data), std::move(font));
 
   FrameClock clock(startTime);
 

@@ -157,16 +157,7 @@ void startSound(LiveShow& show) {
     std::fprintf(stderr, "%s\n", message.c_str());
   show.playback = std::make_unique<SamplePlayback>(soundtrack.timeline, std::move(soundtrack.samples));
 
-  platform::AudioOutputStatus status;
-  platform::openAudioOutput(kShowMusicRate, kMusicBufferFrames, SamplePlayback::fillOutput, show.playback.get(),
-                            &status);
-  if (!status.running) {
-    char text[320];
-    std::snprintf(text, sizeof text, "No sound output can start, not even a silent one (%s).", status.reason);
-    platform::showMessageBox("Error", text);
-    platform::exitProcess(1);
-  }
-  if (status.silent) std::fprintf(stderr, "Sound unavailable (%s): the music plays silently\n", status.reason);
+  startMusicOutput(kShowMusicRate, SamplePlayback::fillOutput, show.playback.get());
 
   show.engine = std::make_unique<ShowEngine>(*show.media.data, *show.media.font, soundtrack.timeline);
   Rehearsal::Settings settings;
@@ -187,12 +178,12 @@ void requestRehearsal(const RehearsalRequest& r) {
 
 bool rehearsalRequested() { return requested; }
 
-void runRehearsedShow(std::unique_ptr<DataController> data, Font font) {
+void runRehearsedShow(std::unique_ptr<DataController> data, std::unique_ptr<Font> font) {
   // Kept for the rest of the process: a browser's frame loop returns from
   // runFrameLoop while the passes still need it.
   static LiveShow show;
   show.media.data = std::move(data);
-  show.media.font = std::make_unique<Font>(std::move(font));
+  show.media.font = std::move(font);
   show.timer = PrecisionTimer::instance();
   show.controls = request.controls;
   startSound(show);

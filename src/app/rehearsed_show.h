@@ -21,4 +21,4 @@ bool rehearsalRequested();
 
 // Takes the show over once its media are loaded and the display is open, and
 // runs it to its end; never returns.
-[[noreturn]] void runRehearsedShow(std::unique_ptr<DataController> data, Font font);
+[[noreturn]] void runRehearsedShow(std::unique_ptr<DataController> data, std::unique_ptr<Font> font);

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/audio_output.h"
+
 class ModuleFeed;
 class ModuleRenderer;
 
@@ -17,6 +19,12 @@ inline constexpr uint8_t kMusicModule = 1;  // a tracker module, with note trigg
 // Frames per audio callback: about 12 ms at 44100 Hz, so a counter moves
 // close to the note that is heard.
 inline constexpr int kMusicBufferFrames = 512;
+
+// Starts the sound output at `rate` Hz with `fill` as its callback; without a
+// sound device it runs silently (one line on stderr says why). When not even
+// the silent output starts, the program ends with a message and exit code 1.
+// Returns the output's handle.
+int startMusicOutput(int rate, platform::AudioFill fill, void* user);
 
 class MusicPlayer {
  public:
