@@ -4,6 +4,7 @@
 
 #include "app/show_startup.h"
 #include "music/module_renderer.h"
+#include "music/module_report.h"
 #include "resources/error_message.h"
 #include "resources/listed_files.h"
 
@@ -89,10 +90,13 @@ bool loadSoundtrack(const char* path, int rate, Soundtrack* soundtrack, std::str
     *message = "The music player cannot start.";
     return false;
   }
-  if (!renderer.loadFile(path, rate)) {
-    *message = std::string("Music file \"") + path + "\" not loaded: " + renderer.failure();
+  const bool loaded = renderer.loadFile(path, rate);
+  if (!loaded) {
+    *message = moduleLoadNote(path, renderer, loaded);
     return false;
   }
+  // A module that plays with parts missing is named as the plain show names it.
+  reportModuleLoad(path, renderer, loaded);
   Soundtrack rendered;
   rendered.timeline = scanTriggerTimeline(renderer, &rendered.samples);
   *soundtrack = std::move(rendered);

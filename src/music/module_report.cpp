@@ -4,19 +4,27 @@
 
 #include "music/module_renderer.h"
 
-void reportModuleLoad(const char* name, const ModuleRenderer& renderer, bool loaded) {
+std::string moduleLoadNote(const char* name, const ModuleRenderer& renderer, bool loaded) {
   if (name == nullptr) name = "";
+  char text[512];
+  text[0] = '\0';
   if (!loaded) {
-    std::fprintf(stderr, "Music file \"%s\" not loaded: %s\n", name, renderer.failure());
-    return;
+    std::snprintf(text, sizeof text, "Music file \"%s\" not loaded: %s", name, renderer.failure());
+    return text;
   }
   // A file that ends early explains its silent samples too: one note says it.
   const ModuleExtent& extent = renderer.extent();
   if (extent.missingSamples > 0) {
-    std::fprintf(stderr, "%s ends early: %d of its %d samples are missing; the music plays without them\n", name,
-                 extent.missingSamples, extent.announcedSamples);
+    std::snprintf(text, sizeof text, "%s ends early: %d of its %d samples are missing; the music plays without them",
+                  name, extent.missingSamples, extent.announcedSamples);
   } else if (renderer.silencedSamples() > 0) {
-    std::fprintf(stderr, "Music file \"%s\" is damaged: %d of its samples have no data and stay silent\n", name,
-                 renderer.silencedSamples());
+    std::snprintf(text, sizeof text, "Music file \"%s\" is damaged: %d of its samples have no data and stay silent",
+                  name, renderer.silencedSamples());
   }
+  return text;
+}
+
+void reportModuleLoad(const char* name, const ModuleRenderer& renderer, bool loaded) {
+  const std::string note = moduleLoadNote(name, renderer, loaded);
+  if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
 }

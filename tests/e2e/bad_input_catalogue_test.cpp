@@ -636,4 +636,29 @@ TEST_P(CaptureToolCatalogue, SaysWhatTheShowSaysAndEndsWithTheSameCode) {
 
 INSTANTIATE_TEST_SUITE_P(WhenTheUserHas, CaptureToolCatalogue, testing::ValuesIn(everyCaseOfFiles()), testNameOf);
 
+// A show started with --seek plays its music from samples rendered at the
+// start, through another loader: the same music files must still give the
+// same notes and the same exit code.
+class SeekingShowCatalogue : public BadInputCatalogue {};
+
+std::vector<BadInput> everyCaseOfMusic() {
+  std::vector<BadInput> cases;
+  for (const BadInput& c : everyCaseOfFiles()) {
+    if (std::string(c.whatTheUserHas).find("music") != std::string::npos) cases.push_back(c);
+  }
+  return cases;
+}
+
+TEST_P(SeekingShowCatalogue, SaysWhatThePlainShowSays) {
+  const BadInput& c = GetParam();
+  c.prepare();
+  if (testing::Test::HasFatalFailure()) return;
+  const ShowRun run = runProgram({kShowCopy, "--seek=1"}, c.showKeepsRunning, c.showKeepsRunning ? 5 : 30, c.limits);
+  ASSERT_FALSE(run.hung) << "still running after 30 s; stderr:\n" << run.err;
+  ASSERT_FALSE(run.endedEarly) << "ended by itself with code " << run.exitCode << "; stderr:\n" << run.err;
+  expectTheOutcome(c, run);
+}
+
+INSTANTIATE_TEST_SUITE_P(WhenTheUserHas, SeekingShowCatalogue, testing::ValuesIn(everyCaseOfMusic()), testNameOf);
+
 }  // namespace
