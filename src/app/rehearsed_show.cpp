@@ -115,8 +115,9 @@ std::vector<overlay::Line> overlayLines(const LiveShow& show) {
 
 void showPass(void* user) {
   LiveShow& show = *static_cast<LiveShow*>(user);
+  pollFiles(show, show.timer->seconds());
+  // The draw time is the scene's alone, without the look at the files.
   const double passStart = show.timer->seconds();
-  pollFiles(show, passStart);
 
   const Rehearsal::Pass pass = show.rehearsal->pass();
   const double drawn = show.timer->seconds();
