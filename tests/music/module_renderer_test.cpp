@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -418,7 +419,7 @@ TEST(ModuleRendererCut, AnXmFileThatEndsEarlyCountsTheSamplesItLacks) {
 TEST(ModuleRendererCut, EachFileGetsOneNoteOnWhatIsWrongWithIt) {
   std::vector<uint8_t> cut = small_modules::bytes(small_modules::module(4, 8));
   const std::vector<uint8_t> whole = cut;
-  cut.resize(cut.size() - kInstrumentBlock - 2000);
+  cut.erase(cut.end() - static_cast<std::ptrdiff_t>(kInstrumentBlock + 2000), cut.end());
   const struct {
     std::vector<uint8_t> bytes;  // empty: no file
     const char* said;
