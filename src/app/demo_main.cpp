@@ -56,6 +56,9 @@ int runShow() {
     return 1;
   }
 
+  // In a browser the page's start click comes here; the rest happens in it.
+  platform::waitForStart();
+
   // The start time is taken before the font is cut and the music loaded, so
   // the show's 96 seconds include that loading.
   PrecisionTimer* timer = PrecisionTimer::instance();

@@ -7,6 +7,7 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "platform/loading_progress.h"
 #include "platform/platform.h"
 #include "resources/error_message.h"
 
@@ -135,6 +136,7 @@ void Picture::load(const char* path, int32_t index) {
     return;
   }
   image = std::move(decoded);
+  platform::reportPictureLoaded();
 }
 
 void Picture::release() { image.reset(); }

@@ -1,0 +1,8 @@
+#include "platform/loading_progress.h"
+
+namespace platform {
+
+// A desktop program shows nothing until its window opens.
+void reportPictureLoaded() {}
+
+}  // namespace platform
