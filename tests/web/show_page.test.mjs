@@ -147,14 +147,21 @@ function captureFrame(seconds) {
 }
 
 // A fresh page that records console errors, page errors and every
-// AudioContext the page makes.
-async function openPage() {
+// AudioContext the page makes. Unless asked for, the page finds no service
+// worker, as in a browser that refuses one: the tests that share the
+// server's address then never load from a previous test's cache.
+async function openPage({ serviceWorker = false } = {}) {
   const page = await browser.newPage();
   const errors = [];
   page.on("console", (message) => {
     if (message.type() === "error") errors.push(message.text());
   });
   page.on("pageerror", (error) => errors.push(String(error)));
+  if (!serviceWorker) {
+    await page.evaluateOnNewDocument(() => {
+      delete Navigator.prototype.serviceWorker;
+    });
+  }
   await page.evaluateOnNewDocument(() => {
     const Original = window.AudioContext;
     window.__contexts = [];
@@ -300,7 +307,8 @@ async function serve(folder) {
   return { child, url };
 }
 
-const PAGE_FILES = ["index.html", "pixelfolk.js", "pixelfolk.wasm", "pixelfolk.data"];
+const PAGE_FILES = ["index.html", "pixelfolk.js", "pixelfolk.wasm", "pixelfolk.data", "sw.js", "manifest.webmanifest",
+  "icon-192.png", "icon-512.png"];
 
 before(async () => {
   for (const file of PAGE_FILES) {
@@ -600,6 +608,63 @@ test("on a phone a tap starts the show and the picture fills the width at 4:3, i
   await sleep(500);
   assert.deepEqual(await canvasBox(), [(844 - 520) / 2, 0, 520, 390], "turned: the height at 4:3, in the middle");
   assert.equal(await page.evaluate(() => window.pixelfolkPage.state), "playing");
+  assert.deepEqual(errors, [], "no errors in the console");
+  await page.close();
+});
+
+// The page keeps its files with a service worker: a new build (a new sw.js
+// version and a changed page) replaces them, and with the server gone a
+// reload still reaches the start card and plays. On a server of its own.
+test("after one visit the page plays offline, and a new build replaces the kept files", async () => {
+  const copy = fs.mkdtempSync(path.join(scratch, "site-"));
+  for (const file of PAGE_FILES) fs.copyFileSync(path.join(site, file), path.join(copy, file));
+  const own = await serve(copy);
+  const { page, errors } = await openPage({ serviceWorker: true });
+  const keptFiles = () => page.evaluate(async () => {
+    const kept = {};
+    for (const name of await caches.keys()) kept[name] = (await (await caches.open(name)).keys()).length;
+    return kept;
+  });
+  async function waitForKept(version) {
+    // Every file but the worker itself, and the folder's address ("./").
+    const expected = { [`pixelfolk-${version}`]: PAGE_FILES.length };
+    for (let end = Date.now() + 30000; ; await sleep(200)) {
+      const kept = await keptFiles();
+      if (JSON.stringify(kept) === JSON.stringify(expected)) return;
+      if (Date.now() > end) assert.fail(`kept ${JSON.stringify(kept)}, expected ${JSON.stringify(expected)}`);
+    }
+  }
+
+  await page.goto(`${own.url}/`, { waitUntil: "load" });
+  await waitReady(page);
+  const version = fs.readFileSync(path.join(copy, "sw.js"), "utf8").match(/const VERSION = "(\w+)";/)[1];
+  assert.match(version, /^[0-9a-f]{16}$/, "the build stamped its version");
+  await waitForKept(version);
+
+  const worker = fs.readFileSync(path.join(copy, "sw.js"), "utf8");
+  fs.writeFileSync(path.join(copy, "sw.js"), worker.replace(version, "fedcba9876543210"));
+  fs.appendFileSync(path.join(copy, "index.html"), "<!-- the next build -->\n");
+  await page.reload({ waitUntil: "load" });
+  await waitReady(page);
+  await waitForKept("fedcba9876543210");
+  const keptPage = await page.evaluate(async () => (await (await caches.match("index.html")).text()));
+  assert.match(keptPage, /the next build/, "the new build's page is kept");
+
+  own.child.kill();
+  await new Promise((resolve) => own.child.once("exit", resolve));
+  await assert.rejects(fetch(`${own.url}/index.html`), "the server is gone");
+  await page.reload({ waitUntil: "load" });
+  await waitReady(page, 30000);
+  assert.match(await page.$eval("#start", (e) => e.textContent), /click to start/);
+  await page.click("#start");
+  await waitForStart(page);
+  await waitForMusicTime(page, 2);
+  await recordFrames(page, 0.5);
+  await sleep(700);
+  const frames = await page.evaluate(() => window.__frames);
+  assert.ok(frames.length > 5 && frames.every((f) => f.lit > 0.25), "it plays, offline");
+  await page.keyboard.press("Escape");
+  await expectEndCard(page);
   assert.deepEqual(errors, [], "no errors in the console");
   await page.close();
 });
