@@ -615,10 +615,11 @@ test("on a phone a tap starts the show and the picture fills the width at 4:3, i
 // The page keeps its files with a service worker: a new build (a new sw.js
 // version and a changed page) replaces them, and with the server gone a
 // reload still reaches the start card and plays. On a server of its own.
-test("after one visit the page plays offline, and a new build replaces the kept files", async () => {
+test("after one visit the page plays offline, and a new build replaces the kept files", async (t) => {
   const copy = fs.mkdtempSync(path.join(scratch, "site-"));
   for (const file of PAGE_FILES) fs.copyFileSync(path.join(site, file), path.join(copy, file));
   const own = await serve(copy);
+  t.after(() => own.child.kill());
   const { page, errors } = await openPage({ serviceWorker: true });
   const keptFiles = () => page.evaluate(async () => {
     const kept = {};
@@ -640,6 +641,12 @@ test("after one visit the page plays offline, and a new build replaces the kept 
   const version = fs.readFileSync(path.join(copy, "sw.js"), "utf8").match(/const VERSION = "(\w+)";/)[1];
   assert.match(version, /^[0-9a-f]{16}$/, "the build stamped its version");
   await waitForKept(version);
+  // What a browser asks of a page before it offers to install it.
+  const cdp = await page.createCDPSession();
+  const manifest = await cdp.send("Page.getAppManifest");
+  assert.deepEqual(manifest.errors, [], "the manifest reads without errors");
+  const { installabilityErrors } = await cdp.send("Page.getInstallabilityErrors");
+  assert.deepEqual(installabilityErrors, [], "installable");
 
   const worker = fs.readFileSync(path.join(copy, "sw.js"), "utf8");
   fs.writeFileSync(path.join(copy, "sw.js"), worker.replace(version, "fedcba9876543210"));
