@@ -33,6 +33,7 @@ mergeInto(LibraryManager.library, {
     });
   },
 
+  // The first frame is on the canvas: the page takes its card away.
   pixelfolk_page_showing: function () {
     if (Module['pixelfolkShowing']) Module['pixelfolkShowing']();
   },
