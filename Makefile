@@ -1,11 +1,15 @@
 # Thin wrapper over CMake: `make run` shows the demo, `make test` runs the tests,
-# `make package` writes the Debian package.
+# `make package` writes the Debian package. The native build's targets get
+# their packages through `deps`; every other target's script installs its own
+# group (scripts/install-deps GROUP). $(BUILD) is the native build the cross
+# builds and their checks take their media and capture tool from.
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 PACKAGE_BUILD ?= build-package
 
-.PHONY: all deps configure build run test bench fuzz format clean package bench-capture windows test-windows web serve-web test-web
+.PHONY: all deps configure build run test bench fuzz format shellcheck clean package bench-capture windows test-windows \
+	web serve-web test-web
 
 all: build
 
@@ -29,17 +33,16 @@ bench: build
 
 # The Windows release (build-windows/pixelfolk-*-windows-x64.zip), cross-built
 # with MinGW-w64; its media come from the native build in $(BUILD).
-windows: configure
-	NATIVE_BUILD=$(BUILD) JOBS=$(JOBS) scripts/build-windows build-windows
+windows:
+	PIXELFOLK_NATIVE_BUILD=$(BUILD) JOBS=$(JOBS) scripts/build-windows build-windows
 
 # Its checks under Wine, the 96-s run included.
 test-windows: windows
-	NATIVE_BUILD=$(BUILD) JOBS=$(JOBS) scripts/test-windows
+	PIXELFOLK_NATIVE_BUILD=$(BUILD) JOBS=$(JOBS) scripts/test-windows
 
 # libFuzzer harnesses (clang, ASan + UBSan) in build-fuzz/, each for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60
 fuzz:
-	scripts/install-deps fuzz
 	JOBS=$(JOBS) scripts/run-fuzzers $(FUZZ_SECONDS)
 
 # pixelfolk_<version>_<arch>.deb in $(PACKAGE_BUILD)/, built with Debian's flags.
@@ -53,19 +56,21 @@ bench-capture: build
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-# The show as a static web page in build-web/ (emscripten; see scripts/build-web).
-web: deps
-	scripts/install-deps web
-	JOBS=$(JOBS) scripts/build-web build-web
+# shellcheck over every shell file in the tree (found by name and by first line).
+shellcheck:
+	scripts/check-shell
+
+# The show as a static web page in build-web/ (emscripten; see scripts/build-web);
+# its media come from the native build in $(BUILD).
+web:
+	PIXELFOLK_NATIVE_BUILD=$(BUILD) JOBS=$(JOBS) scripts/build-web build-web
 
 serve-web:
 	python3 -m http.server -d build-web
 
 # The page in headless Chromium, against the capture tool's frames.
 test-web:
-	cmake --build $(BUILD) -j $(JOBS) --target pixelfolk-capture
-	cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund
-	cd tests/web && PIXELFOLK_NATIVE_BUILD=$(abspath $(BUILD)) node --test --test-concurrency=1
+	PIXELFOLK_NATIVE_BUILD=$(BUILD) JOBS=$(JOBS) scripts/test-web
 
 clean:
 	rm -rf $(BUILD)

@@ -8,7 +8,6 @@
 //
 // Run from anywhere: the show is loaded from the build's show folder.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -20,15 +19,12 @@
 
 #include "app/frame_clock.h"
 #include "display/pixel_converters.h"
+#include "loaded_show.h"
 #include "music/instrument_counters.h"
-#include "render/font.h"
 #include "render/screen.h"
-#include "resources/data_controller.h"
 #include "script/scene.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct SceneCase {
   const char* name;
@@ -54,35 +50,8 @@ struct Target {
 
 constexpr Target kTargets[] = {{"32bit", convert32Rgb888, 4}, {"16bit", convert16Rgb565, 2}};
 
-struct LoadedShow {
-  std::unique_ptr<DataController> data;
-  std::unique_ptr<Font> font;
-};
-
-LoadedShow& show() {
-  static LoadedShow loaded = [] {
-    if (chdir(PIXELFOLK_SHOW_DIR) != 0) {
-      std::fprintf(stderr, "cannot enter %s: build the show first\n", PIXELFOLK_SHOW_DIR);
-      std::exit(2);
-    }
-    LoadedShow s;
-    s.data = std::make_unique<DataController>("resinfo.rli");
-    s.font = std::make_unique<Font>(16, 8, 32, 32, s.data->getPicture(0));
-    return s;
-  }();
-  return loaded;
-}
-
-double median(std::vector<double>& values) {
-  if (values.empty()) return 0.0;
-  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-  return values[values.size() / 2];
-}
-
-double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
 void wholeFrame(benchmark::State& state, const SceneCase& scene, const Target& target) {
-  LoadedShow& s = show();
+  bench::LoadedShow& s = bench::loadedShow();
   const size_t rowBytes = static_cast<size_t>(Screen::width) * target.bytesPerPixel;
   std::vector<uint8_t> surface(rowBytes * Screen::height);
   std::vector<uint32_t> copied(Screen::pixelCount);
@@ -100,29 +69,29 @@ void wholeFrame(benchmark::State& state, const SceneCase& scene, const Target& t
     // animations and the scrolling advance.
     t += 1.0 / 60.0;
     clock.update(kOrigin + t);
-    auto start = Clock::now();
+    auto start = bench::Clock::now();
     runScene(*s.data, clock, *s.font);
     benchmark::ClobberMemory();
-    const double drawn = since(start);
+    const double drawn = bench::since(start);
 
-    start = Clock::now();
+    start = bench::Clock::now();
     for (int y = 0; y < Screen::height; ++y) {
       target.converter(Screen::pixels + y * Screen::width, surface.data() + y * rowBytes, Screen::width);
     }
     benchmark::DoNotOptimize(surface.data());
     benchmark::ClobberMemory();
     drawSeconds.push_back(drawn);
-    frameSeconds.push_back(drawn + since(start));
+    frameSeconds.push_back(drawn + bench::since(start));
 
-    start = Clock::now();
+    start = bench::Clock::now();
     std::memcpy(copied.data(), Screen::pixels, sizeof Screen::pixels);
     benchmark::DoNotOptimize(copied.data());
     benchmark::ClobberMemory();
-    copySeconds.push_back(since(start));
+    copySeconds.push_back(bench::since(start));
   }
-  const double copy = median(copySeconds);
-  state.counters["x_memcpy"] = median(frameSeconds) / copy;
-  state.counters["draw_x_memcpy"] = median(drawSeconds) / copy;
+  const double copy = bench::median(copySeconds);
+  state.counters["x_memcpy"] = bench::median(frameSeconds) / copy;
+  state.counters["draw_x_memcpy"] = bench::median(drawSeconds) / copy;
 }
 
 const bool registered = [] {

@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -22,6 +23,27 @@ bool parseWindowSize(const char* text, int32_t* width, int32_t* height) {
   if (cross == nullptr) return false;
   return parseSide(text, static_cast<size_t>(cross - text), width) &&
          parseSide(cross + 1, std::strlen(cross + 1), height);
+}
+
+// Seconds written as digits with at most one decimal point ("57.5", "90",
+// ".5"); no sign, exponent, hexadecimal or words such as "inf".
+bool parseSeconds(const char* text, double* seconds) {
+  size_t digits = 0;
+  size_t points = 0;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c >= '0' && *c <= '9') {
+      ++digits;
+    } else if (*c == '.') {
+      ++points;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0 || points > 1 || digits > 12) return false;
+  const double value = std::strtod(text, nullptr);
+  if (!(value >= 0.0 && value <= kLatestSeekTime)) return false;
+  *seconds = value;
+  return true;
 }
 
 CommandLine refuse(std::string why) {
@@ -56,12 +78,25 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         return refuse("--window takes WIDTHxHEIGHT, each from 32 to 16384, not '" + std::string(size) + "'");
       }
       line.windowed = true;
+    } else if (std::strcmp(argument, "--seek") == 0 || std::strncmp(argument, "--seek=", 7) == 0) {
+      const bool joined = argument[6] == '=';
+      if (!joined && i + 1 == argc) return refuse("--seek needs the seconds to start at");
+      const char* seconds = joined ? argument + 7 : argv[++i];
+      if (!parseSeconds(seconds, &line.seekTime)) {
+        return refuse("--seek takes seconds from 0 to 96, such as 57.5, not '" + std::string(seconds) + "'");
+      }
+      line.seek = true;
+    } else if (std::strcmp(argument, "--rehearse") == 0) {
+      line.rehearse = true;
+    } else if (std::strcmp(argument, "--paused") == 0) {
+      line.paused = true;
     } else if (argument[0] == '-') {
       return refuse("unknown option '" + std::string(argument) + "'");
     } else {
       return refuse("unexpected argument '" + std::string(argument) + "'");
     }
   }
+  if (line.paused && !line.rehearse) return refuse("--paused needs --rehearse: only a rehearsal can be resumed");
   // A line that asks for both gets the help, which names --version too.
   if (help) {
     line.action = CommandLine::Action::printHelp;
@@ -71,17 +106,29 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   return line;
 }
 
-const char* commandLineUsage() { return "Usage: pixelfolk [--window[=WIDTHxHEIGHT]] [--mute] [--help] [--version]\n"; }
+const char* commandLineUsage() {
+  return "Usage: pixelfolk [--window[=WIDTHxHEIGHT]] [--mute] [--seek=SECONDS] [--rehearse [--paused]] [--help] "
+         "[--version]\n";
+}
 
 const char* commandLineHelp() {
   return "Usage: pixelfolk [OPTION]...\n"
          "Pixelfolk enjoy dance! -- a 96-second self-running demo of pictures, sprites\n"
-         "and typed text, timed to its tracker-module soundtrack. Escape ends it.\n"
+         "and typed text, timed to its tracker-module soundtrack. Escape ends it; every\n"
+         "other key is ignored unless --rehearse is given.\n"
          "\n"
          "  --window            show it in a 640x480 window instead of the full screen\n"
          "  --window=WxH        show it in a window of W x H pixels (each 32 to 16384),\n"
          "                      the 4:3 picture scaled to fit with black bars\n"
          "  --mute              play the music silently; it still drives the show\n"
+         "  --seek=SECONDS      start at that show time (0 to 96, such as 57.5), with the\n"
+         "                      picture and the music a run from the start has there\n"
+         "  --rehearse          the show with controls and live reload of its media:\n"
+         "                      Space pause/resume, Left/Right 5 s back/forward,\n"
+         "                      Page Up/Down previous/next scene change, Home back to 0,\n"
+         "                      '.'/',' one frame forward/back while paused, L loop the\n"
+         "                      scene, H the overlay; at 96 s it pauses on the last frame\n"
+         "  --paused            with --rehearse: start paused\n"
          "  --help              print this help and exit\n"
          "  --version           print the version and exit\n"
          "\n"

@@ -6,7 +6,9 @@
 
 #include "app/frame_clock.h"
 #include "app/precision_timer.h"
+#include "app/rehearsed_show.h"
 #include "app/show_loop.h"
+#include "app/show_startup.h"
 #include "display/display.h"
 #include "music/music_player.h"
 #include "platform/frame_loop.h"
@@ -17,12 +19,6 @@
 #include "script/scene.h"
 
 namespace {
-
-const char kResourceList[] = "resinfo.rli";
-const char kTitle[] = "Pixelfolk enjoy dance!";
-const char kMusicFile[] = "demo.xm";
-constexpr int kMusicRate = 44100;
-constexpr int kMusicChannels = 32;
 
 // What one frame of the show needs.
 struct Show {
@@ -48,9 +44,9 @@ void showFrame(void* user) {
 int runShow() {
   // Everything is loaded before the display opens; a bad list ends the
   // program in here with exit code 1.
-  auto data = std::make_unique<DataController>(kResourceList);
+  std::unique_ptr<DataController> data = loadShowResources();
 
-  if (!displayOpen(kTitle, Screen::width, Screen::height)) {
+  if (!displayOpen(kShowTitle, Screen::width, Screen::height)) {
     data.reset();
     std::fprintf(stderr, "pixelfolk: cannot open the display: %s\n", displayFailureReason());
     return 1;
@@ -64,16 +60,15 @@ int runShow() {
   PrecisionTimer* timer = PrecisionTimer::instance();
   const double startTime = timer->seconds();
 
-  Picture* fontPicture = data->getPicture(0);
-  if (fontPicture == nullptr) platform::showMessageBox("Error", "Couldn't load font from Resource Manager!");
-  Font font(16, 8, 32, 32, fontPicture);
+  std::unique_ptr<Font> font = cutShowFont(*data);
+  if (rehearsalRequested()) runRehearsedShow(std::move(data), std::move(font));
 
   FrameClock clock(startTime);
 
   MusicPlayer music;
-  music.open(kMusicFile, kMusicModule, kMusicRate, kMusicChannels).play(kMusicModule);
+  music.open(kShowMusicFile, kMusicModule, kShowMusicRate, kShowMusicChannels).play(kMusicModule);
 
-  Show show{timer, *data, font, clock};
+  Show show{timer, *data, *font, clock};
   platform::runFrameLoop(showFrame, &show);
 }
 
@@ -85,7 +80,6 @@ int demoMain() {
   try {
     return runShow();
   } catch (const std::bad_alloc&) {
-    platform::showMessageBox("Error", "Not enough memory to start the show.");
-    platform::exitProcess(1);
+    endForLackOfMemory();
   }
 }

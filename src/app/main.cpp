@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/demo_main.h"
 #include "app/media_location.h"
+#include "app/rehearsed_show.h"
 #include "display/display.h"
 #include "platform/audio_output.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   }
   if (line.windowed) displayUseWindow(line.windowWidth, line.windowHeight);
   if (line.mute) platform::muteAudioOutput();
+  if (line.seek || line.rehearse) requestRehearsal({line.seekTime, line.rehearse, line.paused});
   // Everything below reads its files relative to the media folder.
   if (!enterMediaFolder()) return 1;
   return demoMain();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-inline constexpr char kResourceListName[] = "resinfo.rli";
+#include "app/show_startup.h"
 
 // Installed programs live in PREFIX/bin and their media in PREFIX/share/pixelfolk.
 inline constexpr char kDataFromExecutableFolder[] = "../share/pixelfolk";

@@ -27,10 +27,12 @@ MediaChoice locateShowMedia() {
       [](const std::string& path) { return platform::pathExists(path); });
 }
 
-bool enterMediaFolder() {
+bool enterMediaFolder(const char* advice) {
   const MediaChoice choice = locateShowMedia();
   if (!choice.found) {
-    platform::showMessageBox("Error", mediaNotFoundMessage(choice).c_str());
+    std::string text = mediaNotFoundMessage(choice);
+    if (advice != nullptr) text = text + " " + advice;
+    platform::showMessageBox("Error", text.c_str());
     return false;
   }
   if (choice.workingDirectory) return true;

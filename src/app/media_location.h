@@ -9,5 +9,5 @@ MediaChoice locateShowMedia();
 // Makes the media folder the working directory, unless the working directory
 // already holds the resource list. When no folder holds it, or the folder
 // cannot be entered, says so in an error message (naming every folder looked
-// in) and returns false.
-bool enterMediaFolder();
+// in, then `advice` if given) and returns false.
+bool enterMediaFolder(const char* advice = nullptr);

@@ -24,6 +24,8 @@ DisplayState state;
 int32_t windowWidth = 0;  // 0: full screen
 int32_t windowHeight = 0;
 DisplayDevice* installedDevice = nullptr;
+DisplayKeyHandler keyHandler = nullptr;
+void* keyHandlerUser = nullptr;
 char failureText[256] = "";
 
 DisplayDevice& device() { return installedDevice != nullptr ? *installedDevice : platform::displayDevice(); }
@@ -171,12 +173,21 @@ intptr_t displayWindowProc(const DisplayMessage& message) {
       return 0;
     case DisplayMessageKind::keyDown:
     case DisplayMessageKind::character:
-      if ((message.value & 0xFF) == 27) closeAndExit();
+      if ((message.value & 0xFF) == 27) {
+        closeAndExit();
+      } else if (message.kind == DisplayMessageKind::keyDown && keyHandler != nullptr) {
+        keyHandler(keyHandlerUser, message.value);
+      }
       return 0;
     case DisplayMessageKind::other:
       break;
   }
   return device().defaultWindowProc(message);
+}
+
+void displaySetKeyHandler(DisplayKeyHandler handler, void* user) {
+  keyHandler = handler;
+  keyHandlerUser = user;
 }
 
 const char* displayFailureReason() { return failureText; }
@@ -186,6 +197,7 @@ PixelConverter displayPixelConverter() { return state.converter; }
 void setDisplayDevice(DisplayDevice* newDevice) {
   installedDevice = newDevice;
   state = DisplayState{};
+  keyHandler = nullptr;
   windowWidth = windowHeight = 0;
   failureText[0] = '\0';
 }

@@ -26,6 +26,14 @@ int displayPresent(const uint32_t* framebuffer);
 // Gives the screen back to the desktop and frees every display resource.
 void displayClose();
 
+// Receives every key press but Escape's, as its virtual-key code
+// (platform/display_device.h), on the thread that presents.
+using DisplayKeyHandler = void (*)(void* user, uint32_t virtualKey);
+
+// Without a handler (the default) every key but Escape is ignored; with one,
+// the other keys go to it. nullptr removes it.
+void displaySetKeyHandler(DisplayKeyHandler handler, void* user);
+
 // The display window's message handler.
 intptr_t displayWindowProc(const DisplayMessage& message);
 

@@ -12,6 +12,20 @@ namespace {
 // libxmp's slowest tick: 2.5 s / BPM at its lowest BPM.
 constexpr int kTickMillisecondsAtOneBpm = 2500;
 
+ModuleBytes bytesOfFile(FILE* file) {
+  return [file](int64_t offset, void* out, size_t count) {
+    return std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0 && std::fread(out, 1, count, file) == count;
+  };
+}
+
+ModuleBytes bytesInMemory(const void* data, size_t size) {
+  return [data, size](int64_t offset, void* out, size_t count) {
+    if (offset < 0 || static_cast<uint64_t>(offset) > size || count > size - static_cast<size_t>(offset)) return false;
+    std::memcpy(out, static_cast<const uint8_t*>(data) + offset, count);
+    return true;
+  };
+}
+
 }  // namespace
 
 ModuleRenderer::ModuleRenderer() : context_(xmp_create_context()) {
@@ -63,13 +77,17 @@ bool ModuleRenderer::loadFile(const char* path, int rate) {
   const int result = xmp_load_module_from_file(context_, file, static_cast<long>(size));
   // libxmp takes a read error for the end of the file, and would play what it got.
   const bool readFailed = std::ferror(file) != 0;
+  ModuleExtent extent;
+  if (result == 0 && !readFailed) extent = measureXmExtent(size, bytesOfFile(file));
   std::fclose(file);
   if (readFailed) {
     if (result == 0) xmp_release_module(context_);
     setFailure("cannot be read");
     return false;
   }
-  return start(result, rate);
+  if (!start(result, rate)) return false;
+  extent_ = extent;
+  return true;
 }
 
 bool ModuleRenderer::loadMemory(const void* data, size_t size, int rate) {
@@ -80,7 +98,9 @@ bool ModuleRenderer::loadMemory(const void* data, size_t size, int rate) {
     return false;
   }
   const int result = xmp_load_module_from_memory(context_, data, static_cast<long>(size));
-  return start(result, rate);
+  if (!start(result, rate)) return false;
+  extent_ = measureXmExtent(static_cast<int64_t>(size), bytesInMemory(data, size));
+  return true;
 }
 
 bool ModuleRenderer::start(int loadResult, int rate) {
@@ -102,6 +122,7 @@ bool ModuleRenderer::start(int loadResult, int rate) {
   xmp_module_info info{};
   xmp_get_module_info(context_, &info);
   silencedSamples_ = info.mod != nullptr ? silenceSamplesWithoutData(*info.mod) : 0;
+  extent_ = ModuleExtent{};
   if (xmp_start_player(context_, rate, 0) != 0) {
     xmp_release_module(context_);
     setFailure("the module cannot play at this rate");

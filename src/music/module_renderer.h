@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "music/module_extent.h"
 #include "music/note_triggers.h"
 
 struct RenderedTick {
@@ -46,6 +47,8 @@ class ModuleRenderer {
   // Samples of the loaded module emptied before it played, since the player
   // would write through their missing data (music/module_check.h).
   int silencedSamples() const { return silencedSamples_; }
+  // What of the loaded module's announced sample data its file lacks.
+  const ModuleExtent& extent() const { return extent_; }
 
   bool loaded() const { return loaded_; }
   bool ended() const { return ended_; }
@@ -76,6 +79,7 @@ class ModuleRenderer {
   int rate_ = 44100;
   int64_t framesRendered_ = 0;
   int silencedSamples_ = 0;
+  ModuleExtent extent_;
   TriggerTracker tracker_;
   char failure_[160] = "";
 };

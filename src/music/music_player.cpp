@@ -2,12 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "music/heard_counts.h"
 #include "music/instrument_counters.h"
 #include "music/module_feed.h"
 #include "music/module_renderer.h"
 #include "platform/audio_latency.h"
+#include "music/module_report.h"
 #include "platform/audio_output.h"
 #include "platform/platform.h"
 
@@ -36,42 +38,35 @@ void MusicPlayer::fillOutput(void* player, int16_t* frames, int frameCount) {
   }
 }
 
-MusicPlayer& MusicPlayer::open(const char* name, uint8_t kind, int rate, int /*channels*/) {
-  if (output_ != 0) return *this;  // opened once; a second open changes nothing
-  fileName = name;
-
-  auto* renderer = new ModuleRenderer();
-  if (!renderer->hasPlayer()) {
-    platform::showMessageBox("Error", "The music player cannot start.");
-    delete renderer;
-    platform::exitProcess(1);
-  }
-
+int startMusicOutput(int rate, platform::AudioFill fill, void* user) {
   platform::AudioOutputStatus status;
-  output_ = platform::openAudioOutput(rate, kMusicBufferFrames, fillOutput, this, &status);
+  const int output = platform::openAudioOutput(rate, kMusicBufferFrames, fill, user, &status);
   if (!status.running) {
     char text[320];
     std::snprintf(text, sizeof text, "No sound output can start, not even a silent one (%s).", status.reason);
     platform::showMessageBox("Error", text);
-    delete renderer;
     platform::exitProcess(1);
   }
   if (status.silent) std::fprintf(stderr, "Sound unavailable (%s): the music plays silently\n", status.reason);
+  return output;
+}
 
-  if (kind != kMusicModule) {
-    delete renderer;
-    return *this;
+MusicPlayer& MusicPlayer::open(const char* name, uint8_t kind, int rate, int /*channels*/) {
+  if (output_ != 0) return *this;  // opened once; a second open changes nothing
+  fileName = name;
+
+  auto renderer = std::make_unique<ModuleRenderer>();
+  if (!renderer->hasPlayer()) {
+    platform::showMessageBox("Error", "The music player cannot start.");
+    renderer.reset();
+    platform::exitProcess(1);
   }
-  if (name == nullptr || !renderer->loadFile(name, rate)) {
-    std::fprintf(stderr, "Music file \"%s\" not loaded: %s\n", name != nullptr ? name : "", renderer->failure());
-    delete renderer;
-    return *this;
-  }
-  if (renderer->silencedSamples() > 0) {
-    std::fprintf(stderr, "Music file \"%s\" is damaged: %d of its samples have no data and stay silent\n", name,
-                 renderer->silencedSamples());
-  }
-  song = renderer;
+
+  output_ = startMusicOutput(rate, fillOutput, this);
+  if (kind != kMusicModule) return *this;
+  const bool loaded = renderer->loadFile(name, rate);
+  reportModuleLoad(name, *renderer, loaded);
+  if (loaded) song = renderer.release();
   return *this;
 }
 

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/audio_output.h"
+
 class ModuleFeed;
 class ModuleRenderer;
 
@@ -17,6 +19,12 @@ inline constexpr uint8_t kMusicModule = 1;  // a tracker module, with note trigg
 // Frames per audio callback: about 12 ms at 44100 Hz, so a counter moves
 // close to the note that is heard.
 inline constexpr int kMusicBufferFrames = 512;
+
+// Starts the sound output at `rate` Hz with `fill` as its callback; without a
+// sound device it runs silently (one line on stderr says why). When not even
+// the silent output starts, the program ends with a message and exit code 1.
+// Returns the output's handle.
+int startMusicOutput(int rate, platform::AudioFill fill, void* user);
 
 class MusicPlayer {
  public:
@@ -32,7 +40,8 @@ class MusicPlayer {
 
   // Starts the sound output at `rate` Hz and loads the file. Without a sound
   // device the output runs silently (one line on stderr says why). A file
-  // that does not load is named on stderr; the player then stays silent.
+  // that does not load, or lacks some of its samples, is named on stderr
+  // (music/module_report.h); without a module the player stays silent.
   // If the module player itself cannot be created, the program ends with
   // exit code 1. `channels` is the voice budget; libxmp takes as many voices
   // as the module needs, so no module is refused for it.

@@ -51,3 +51,9 @@ TriggerTimeline scanTriggerTimelineFile(const char* path, int rate, std::vector<
   if (renderer.loadFile(path, rate)) playThrough(renderer, &timeline, audio);
   return timeline;
 }
+
+TriggerTimeline scanTriggerTimeline(ModuleRenderer& renderer, std::vector<int16_t>* audio) {
+  TriggerTimeline timeline;
+  if (renderer.loaded()) playThrough(renderer, &timeline, audio);
+  return timeline;
+}

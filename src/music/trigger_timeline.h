@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+class ModuleRenderer;
+
 struct TimedTrigger {
   int64_t frame = 0;  // first frame of the tick the note starts on
   int channel = 0;
@@ -26,8 +28,13 @@ struct TriggerTimeline {
   int hitsUpTo(int instrument, double seconds) const;
 };
 
+class ModuleRenderer;
+
 // Plays the module once, offline. With `audio`, its samples (interleaved
 // stereo, 16 bit) are kept there too.
 TriggerTimeline scanTriggerTimeline(const void* moduleData, size_t size, int rate,
                                     std::vector<int16_t>* audio = nullptr);
 TriggerTimeline scanTriggerTimelineFile(const char* path, int rate, std::vector<int16_t>* audio = nullptr);
+// The same for a module already loaded into `renderer`, played from where it
+// stands: for a caller that reports on the loading itself.
+TriggerTimeline scanTriggerTimeline(ModuleRenderer& renderer, std::vector<int16_t>* audio = nullptr);

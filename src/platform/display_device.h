@@ -15,6 +15,20 @@ enum class DisplayMessageKind : uint8_t {
   other,        // everything else, left to the default handling
 };
 
+// The Win32 virtual-key codes keyDown carries for the keys the show knows;
+// letters are their upper-case character, digits their own.
+namespace virtualkey {
+inline constexpr uint32_t escape = 0x1B;
+inline constexpr uint32_t space = 0x20;
+inline constexpr uint32_t pageUp = 0x21;
+inline constexpr uint32_t pageDown = 0x22;
+inline constexpr uint32_t home = 0x24;
+inline constexpr uint32_t left = 0x25;
+inline constexpr uint32_t right = 0x27;
+inline constexpr uint32_t comma = 0xBC;
+inline constexpr uint32_t period = 0xBE;
+}  // namespace virtualkey
+
 struct DisplayMessage {
   DisplayMessageKind kind = DisplayMessageKind::other;
   uint32_t value = 0;

@@ -17,7 +17,7 @@ namespace platform {
 FILE* openRegularFile(const char* path, const char* mode, int64_t* size = nullptr);
 
 // A modal box with a caption and an OK button, owned by no window. The same
-// text also goes to standard error as one line "caption: text". Without a
+// text also goes to standard error, each of its lines as "caption: line". Without a
 // display (no DISPLAY or WAYLAND_DISPLAY, or SDL's offscreen/dummy video
 // driver) only the standard error line is written, so nothing ever blocks.
 void showMessageBox(const char* caption, const char* text);

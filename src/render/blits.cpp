@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "render/pixel_runs.h"
+#include "render/pixel_work.h"
 #include "render/screen.h"
 #include "resources/picture.h"
 
@@ -64,7 +65,7 @@ float advanceScrollOffset(float offset, float step, float limit) {
 }  // namespace blits
 
 void Picture::drawOpaque(int32_t x, int32_t y) const {
-  if (!image || !hasDrawableLayout(*image)) return;
+  if (!pixelwork::enabled() || !image || !hasDrawableLayout(*image)) return;
   Placement place;
   if (!placeCentred(*image, x, y, place)) return;
   for (int64_t j = place.firstRow; j < place.endRow; ++j) {
@@ -83,7 +84,7 @@ bool Picture::coversScreen(int32_t x, int32_t y) const {
 }
 
 void Picture::drawKeyed(int32_t x, int32_t y, const Image* mask) const {
-  if (!image || !hasDrawableLayout(*image)) return;
+  if (!pixelwork::enabled() || !image || !hasDrawableLayout(*image)) return;
   Placement place;
   if (!placeCentred(*image, x, y, place)) return;
 
@@ -111,6 +112,8 @@ bool Picture::drawScrolling(float dx, float dy, float scale) const {
   scrollOffsetY = blits::advanceScrollOffset(scrollOffsetY, dy * scale, static_cast<float>(Screen::height));
   const int ox = static_cast<int>(scrollOffsetX);  // truncation toward zero
   const int oy = static_cast<int>(scrollOffsetY);
+  // The offsets move whether or not the pixels are written.
+  if (!pixelwork::enabled()) return true;
 
   // Each picture row lands on one framebuffer row in two runs: picture
   // columns [0, split) go to [firstTarget, 640), the rest wrap round to

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "render/pixel_runs.h"
+#include "render/pixel_work.h"
 #include "render/screen.h"
 
 double typewriterAccumulator = 0.0;
@@ -99,7 +100,7 @@ const uint32_t* Font::glyphFor(unsigned char code) const {
 
 void drawText(const Font& font, uint32_t* framebuffer, int32_t x, int32_t y, int32_t r, int32_t g, int32_t b,
               const char* format, ...) {
-  if (format == nullptr) return;
+  if (format == nullptr || !pixelwork::enabled()) return;
   char text[kTextBufferSize];
   va_list arguments;
   va_start(arguments, format);

@@ -27,6 +27,7 @@ DataController::DataController(const char* listPath) {
   FILE* file = list.get();
   if (file == nullptr) failWithError("Couldn't open DataController file!");
   if (size > resources::kMaxListBytes) failOnListSize(listPath);
+  resources::skipByteOrderMark(file);
 
   resources::ResourceFields fields;
   int32_t lineNumber = 1;

@@ -14,6 +14,8 @@ class DataController {
   // Reads the list and loads everything it names. Any error (list missing,
   // bad line, file that does not load) shows a message and ends the process
   // with exit code 1, so a constructed DataController holds every resource.
+  // While a resources::ErrorCollector is alive (a rehearsal's reload) the
+  // messages are collected and the error throws resources::LoadFailed instead.
   explicit DataController(const char* listPath);
 
   // Positions count from 0, pictures and animations separately; each getter

@@ -9,6 +9,16 @@
 namespace resources {
 namespace {
 
+ErrorCollector* collector = nullptr;
+
+void deliver(const char* text) {
+  if (collector != nullptr) {
+    collector->keep(text);
+  } else {
+    platform::showMessageBox("Error", text);
+  }
+}
+
 // Paths and list names have no fixed bound here, so the text is sized to fit
 // rather than cut at some buffer length.
 void showFormatted(const char* format, va_list arguments) {
@@ -17,15 +27,19 @@ void showFormatted(const char* format, va_list arguments) {
   const int length = std::vsnprintf(nullptr, 0, format, measuring);
   va_end(measuring);
   if (length < 0) {
-    platform::showMessageBox("Error", format);
+    deliver(format);
     return;
   }
   std::vector<char> text(static_cast<size_t>(length) + 1);
   std::vsnprintf(text.data(), text.size(), format, arguments);
-  platform::showMessageBox("Error", text.data());
+  deliver(text.data());
 }
 
 }  // namespace
+
+ErrorCollector::ErrorCollector() : outer_(collector) { collector = this; }
+
+ErrorCollector::~ErrorCollector() { collector = outer_; }
 
 void showError(const char* format, ...) {
   va_list arguments;
@@ -39,6 +53,7 @@ void failWithError(const char* format, ...) {
   va_start(arguments, format);
   showFormatted(format, arguments);
   va_end(arguments);
+  if (collector != nullptr) throw LoadFailed();
   platform::exitProcess(1);
 }
 

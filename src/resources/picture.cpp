@@ -2,9 +2,11 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
+#include <jerror.h>
 #include <jpeglib.h>
 
 #include "platform/loading_progress.h"
@@ -24,12 +26,65 @@ struct DecoderErrors {
   jpeg_error_mgr manager;  // first, so the library's pointer is also ours
   std::jmp_buf fatal;
   char message[JMSG_LENGTH_MAX];
+  const char* path;
 };
 
 void onFatalError(j_common_ptr decoder) {
   auto* errors = reinterpret_cast<DecoderErrors*>(decoder->err);
   (*decoder->err->format_message)(decoder, errors->message);
   std::longjmp(errors->fatal, 1);
+}
+
+// A warning (a file cut short, damaged bytes) leaves a picture decoded as far
+// as the library could, and the show uses it; the first warning of each file
+// is named with the file, so that the user knows which picture to look at.
+void onMessage(j_common_ptr decoder, int level) {
+  if (level >= 0) return;  // trace messages
+  auto* errors = reinterpret_cast<DecoderErrors*>(decoder->err);
+  if (errors->manager.num_warnings++ > 0) return;
+  char text[JMSG_LENGTH_MAX];
+  (*decoder->err->format_message)(decoder, text);
+  std::fprintf(stderr, "%s: %s (the picture is used as decoded)\n", errors->path, text);
+}
+
+// Why a picture the decoder can read is not used, as the rest of a sentence
+// that starts with its path; empty when there is nothing more to say than
+// that it did not load.
+std::string refusalReason(const jpeg_decompress_struct& decoder) {
+  char text[160];
+  if (decoder.image_width > kMaxPictureSide || decoder.image_height > kMaxPictureSide) {
+    std::snprintf(text, sizeof text, "is %u \u00D7 %u, more than the %u pixels a side the show decodes; scale it down",
+                  decoder.image_width, decoder.image_height, kMaxPictureSide);
+    return text;
+  }
+  if (size_t{3} * decoder.image_width * decoder.image_height > kMaxDecodedBytes) {
+    std::snprintf(text, sizeof text, "is %u \u00D7 %u, larger than the %zu MiB the show decodes; scale it down",
+                  decoder.image_width, decoder.image_height, kMaxDecodedBytes >> 20);
+    return text;
+  }
+  if (decoder.jpeg_color_space == JCS_CMYK || decoder.jpeg_color_space == JCS_YCCK) {
+    return "is a CMYK JPEG; save it as RGB or greyscale";
+  }
+  if (decoder.num_components != 3 && decoder.num_components != 1) {
+    std::snprintf(text, sizeof text, "has %d colour components; save it as RGB or greyscale", decoder.num_components);
+    return text;
+  }
+  return "";
+}
+
+// Fatal errors that only say the decoder does not read this kind of JPEG:
+// the file is a valid picture, refused like one.
+std::string unreadableKindReason(const jpeg_error_mgr& errors) {
+  char text[160];
+  switch (errors.msg_code) {
+    case JERR_BAD_PRECISION:
+      std::snprintf(text, sizeof text, "uses %d-bit samples; save it with 8-bit samples", errors.msg_parm.i[0]);
+      return text;
+    case JERR_SOF_UNSUPPORTED:
+      return "is a lossless or hierarchical JPEG; save it as a baseline or progressive JPEG";
+    default:
+      return "";
+  }
 }
 
 // Every blit and the font read three bytes per pixel. Greyscale files are
@@ -83,12 +138,14 @@ struct DecoderSession {
   DecoderErrors errors;
   FILE* file;
 
-  explicit DecoderSession(FILE* input) : file(input) {
-    // The standard manager prints warnings (such as a file that ends early,
-    // decoded on with filler data); fatal errors come back to decode().
+  DecoderSession(FILE* input, const char* path) : file(input) {
+    // Warnings (such as a file that ends early, decoded on with filler data)
+    // are named with the file; fatal errors come back to decode().
     decoder.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = onFatalError;
+    errors.manager.emit_message = onMessage;
     errors.message[0] = '\0';
+    errors.path = path;
     jpeg_create_decompress(&decoder);
     jpeg_stdio_src(&decoder, file);
   }
@@ -120,11 +177,20 @@ void Picture::load(const char* path, int32_t index) {
   auto decoded = std::make_unique<Image>();
   std::vector<JSAMPROW> rows;
   Decoded result;
+  std::string reason;
   {
-    DecoderSession session(file);
+    DecoderSession session(file, path);
     result = decode(session.decoder, session.errors, *decoded, rows);
+    if (result == Decoded::refused) reason = refusalReason(session.decoder);
+    if (result == Decoded::fatal) {
+      reason = unreadableKindReason(session.errors.manager);
+      if (!reason.empty()) result = Decoded::refused;
+    }
     // The decoder takes a read error for the end of the file; it is no picture.
-    if (std::ferror(session.file) != 0) result = Decoded::refused;
+    if (std::ferror(session.file) != 0) {
+      result = Decoded::refused;
+      reason.clear();
+    }
     if (result == Decoded::fatal) {
       // The library's own text, now with the file it is about; the process
       // ends with code 1 as the library's own exit would have.
@@ -132,7 +198,12 @@ void Picture::load(const char* path, int32_t index) {
     }
   }
   if (result != Decoded::usable) {
-    resources::showError("Couldn't load the image %s.", path);
+    // The real reason first; the text after it is what a missing file gets.
+    if (!reason.empty()) {
+      resources::showError("%s %s.\nCouldn't load the image %s.", path, reason.c_str(), path);
+    } else {
+      resources::showError("Couldn't load the image %s.", path);
+    }
     return;
   }
   image = std::move(decoded);

@@ -1,6 +1,16 @@
 #include "resources/resource_list.h"
 
+#include <cstring>
+
 namespace resources {
+
+void skipByteOrderMark(FILE* file) {
+  static constexpr unsigned char kMark[] = {0xEF, 0xBB, 0xBF};
+  unsigned char start[sizeof kMark];
+  if (std::fread(start, 1, sizeof start, file) == sizeof start && std::memcmp(start, kMark, sizeof kMark) == 0) return;
+  // Anything else is the first line's; a read error stays for the reader to meet.
+  std::fseek(file, 0, SEEK_SET);
+}
 
 ListLine readListLine(FILE* file) {
   ListLine line;

@@ -31,6 +31,11 @@ struct ListLine {
   std::string text;      // without its line end ("\n" or "\r\n"); cut when tooLong
 };
 
+// Some editors begin a UTF-8 file with a byte-order mark; at the very start
+// of the list it is part of no entry and is passed over. Call before the
+// first line.
+void skipByteOrderMark(FILE* file);
+
 // Reads the next line; a last line without a line end counts as a line.
 // Reading stops as soon as a line is known to be too long, so a line without
 // end costs no more than the limit.

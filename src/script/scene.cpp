@@ -9,22 +9,13 @@
 #include "resources/picture.h"
 #include "script/middle_picture.h"
 #include "script/random.h"
+#include "script/scene_counts.h"
 
 int32_t shownPictureIndex = kInitialMiddlePicture;
 void (*beforeCounterRead)() = nullptr;
 void (*beforeInstrument4Read)() = nullptr;
 
 namespace {
-
-// Scene thresholds on instrument1Hits; the counter only grows, so the scenes
-// follow each other in this order within a frame and across frames.
-constexpr int32_t kBackgroundGone = 704;
-constexpr int32_t kTitleStart = 706;
-constexpr int32_t kGreetingsStart = 960;
-constexpr int32_t kClosingStart = 1180;
-constexpr int32_t kFirstCredit = 141;
-constexpr int32_t kSecondCredit = 149;
-constexpr double kClosingLinesAfter = 86.0;
 
 // Every read is a fresh one: the audio thread may raise the count mid-frame.
 // The counts are those of the sound heard now (music/heard_counts.h).

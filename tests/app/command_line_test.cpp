@@ -22,23 +22,51 @@ TEST(CommandLine, NoArgumentsRunsTheShowFullScreenWithSound) {
 }
 
 TEST(CommandLine, AcceptedLines) {
+  struct Start {
+    bool seek = false;
+    double seconds = 0.0;
+    bool rehearse = false;
+    bool paused = false;
+  };
   const struct {
     std::vector<const char*> arguments;
     CommandLine::Action action;
     bool windowed;
     int32_t width, height;
     bool mute;
+    Start start;
   } cases[] = {
-      {{"--help"}, CommandLine::Action::printHelp, false, 640, 480, false},
-      {{"--version"}, CommandLine::Action::printVersion, false, 640, 480, false},
-      {{"--version", "--help"}, CommandLine::Action::printHelp, false, 640, 480, false},
-      {{"--window"}, CommandLine::Action::runShow, true, 640, 480, false},
-      {{"--window=800x600"}, CommandLine::Action::runShow, true, 800, 600, false},
-      {{"--window=1920x1080", "--mute"}, CommandLine::Action::runShow, true, 1920, 1080, true},
-      {{"--window=32x16384"}, CommandLine::Action::runShow, true, 32, 16384, false},
+      {{"--help"}, CommandLine::Action::printHelp, false, 640, 480, false, {}},
+      {{"--version"}, CommandLine::Action::printVersion, false, 640, 480, false, {}},
+      {{"--version", "--help"}, CommandLine::Action::printHelp, false, 640, 480, false, {}},
+      {{"--window"}, CommandLine::Action::runShow, true, 640, 480, false, {}},
+      {{"--window=800x600"}, CommandLine::Action::runShow, true, 800, 600, false, {}},
+      {{"--window=1920x1080", "--mute"}, CommandLine::Action::runShow, true, 1920, 1080, true, {}},
+      {{"--window=32x16384"}, CommandLine::Action::runShow, true, 32, 16384, false, {}},
       // The last window option counts.
-      {{"--window=800x600", "--window"}, CommandLine::Action::runShow, true, 640, 480, false},
-      {{"--mute"}, CommandLine::Action::runShow, false, 640, 480, true},
+      {{"--window=800x600", "--window"}, CommandLine::Action::runShow, true, 640, 480, false, {}},
+      {{"--mute"}, CommandLine::Action::runShow, false, 640, 480, true, {}},
+      {{"--seek=57.5"}, CommandLine::Action::runShow, false, 640, 480, false, {true, 57.5}},
+      {{"--seek", "40"}, CommandLine::Action::runShow, false, 640, 480, false, {true, 40.0}},
+      {{"--seek=0"}, CommandLine::Action::runShow, false, 640, 480, false, {true, 0.0}},
+      {{"--seek=96"}, CommandLine::Action::runShow, false, 640, 480, false, {true, 96.0}},
+      {{"--seek=.25"}, CommandLine::Action::runShow, false, 640, 480, false, {true, 0.25}},
+      {{"--seek=10", "--seek=20"}, CommandLine::Action::runShow, false, 640, 480, false, {true, 20.0}},
+      {{"--rehearse"}, CommandLine::Action::runShow, false, 640, 480, false, {false, 0.0, true}},
+      {{"--rehearse", "--seek=57.5", "--paused", "--window=640x480"},
+       CommandLine::Action::runShow,
+       true,
+       640,
+       480,
+       false,
+       {true, 57.5, true, true}},
+      {{"--paused", "--mute", "--rehearse"},
+       CommandLine::Action::runShow,
+       false,
+       640,
+       480,
+       true,
+       {false, 0.0, true, true}},
   };
   for (const auto& c : cases) {
     const CommandLine line = parse(c.arguments);
@@ -50,6 +78,10 @@ TEST(CommandLine, AcceptedLines) {
       EXPECT_EQ(line.windowHeight, c.height) << what;
     }
     EXPECT_EQ(line.mute, c.mute) << what;
+    EXPECT_EQ(line.seek, c.start.seek) << what;
+    EXPECT_EQ(line.seekTime, c.start.seconds) << what;
+    EXPECT_EQ(line.rehearse, c.start.rehearse) << what;
+    EXPECT_EQ(line.paused, c.start.paused) << what;
     EXPECT_TRUE(line.error.empty()) << what;
   }
 }
@@ -79,6 +111,25 @@ TEST(CommandLine, RefusedLinesSayWhy) {
       {{"--window=800x16385"}, "--window takes"},
       {{"--window=0x0"}, "--window takes"},
       {{"--window=99999999999x600"}, "--window takes"},
+      // Six digits even with leading zeros: the length is bounded, not only the value.
+      {{"--window=000800x600"}, "--window takes"},
+      {{"--window=800x000600"}, "--window takes"},
+      {{"--seek"}, "--seek needs the seconds"},
+      {{"--seek="}, "--seek takes seconds from 0 to 96"},
+      {{"--seek=96.01"}, "--seek takes seconds from 0 to 96"},
+      {{"--seek=-1"}, "--seek takes seconds from 0 to 96"},
+      {{"--seek", "-1"}, "--seek takes seconds from 0 to 96"},
+      {{"--seek=1e1"}, "--seek takes seconds"},
+      {{"--seek=0x10"}, "--seek takes seconds"},
+      {{"--seek=inf"}, "--seek takes seconds"},
+      {{"--seek=nan"}, "--seek takes seconds"},
+      {{"--seek=1.2.3"}, "--seek takes seconds"},
+      {{"--seek=."}, "--seek takes seconds"},
+      {{"--seek=57,5"}, "--seek takes seconds"},
+      {{"--seek= 5"}, "--seek takes seconds"},
+      {{"--seeking"}, "unknown option '--seeking'"},
+      {{"--paused"}, "--paused needs --rehearse"},
+      {{"--seek=10", "--paused"}, "--paused needs --rehearse"},
   };
   for (const auto& c : cases) {
     const CommandLine line = parse(c.arguments);
@@ -89,7 +140,8 @@ TEST(CommandLine, RefusedLinesSayWhy) {
 
 TEST(CommandLine, HelpNamesEveryOptionAndUsageIsOneLine) {
   const std::string help = commandLineHelp();
-  for (const char* option : {"--window", "--window=WxH", "--mute", "--help", "--version"}) {
+  for (const char* option :
+       {"--window", "--window=WxH", "--mute", "--seek=SECONDS", "--rehearse", "--paused", "--help", "--version"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
   }
   const std::string usage = commandLineUsage();

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,9 +20,8 @@ TEST(CaptureOptions, AcceptedCommandLines) {
   EXPECT_EQ(o->framesDir, "out");
   EXPECT_EQ(o->fps.numerator, 60);
   EXPECT_EQ(o->fps.denominator, 1);
-  // The tests run in the build tree, outside the show: the default is the
-  // show the build wrote, found by the show's own rule.
-  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(o->showDir) / "resinfo.rli")) << o->showDir;
+  // Without -C the show is found when the capture starts, by the show's own rule.
+  EXPECT_EQ(o->showDir, "");
   EXPECT_EQ(o->loadDelay, 0.0);
 
   o = parse({"--video", "show.mp4", "--fps", "60000/1001", "-C", "show", "--from", "1.5", "--to", "2", "-q"});
@@ -85,7 +83,7 @@ TEST(CaptureOptions, RefusedCommandLinesSayWhy) {
       {{"--frame-at", "3"}, "go together"},
       {{"--png", "x.png"}, "go together"},
       {{"--frames", "a", "--loud"}, "unknown option"},
-      {{"--frames", "a", "--png-compression", "best"}, "fast or zlib"},
+      {{"--frames", "a", "--png-compression", "best"}, "fast, libdeflate or zlib"},
       {{"--frames", "a", "--threads", "0"}, "--threads"},
       {{"--frames", "a", "--threads", "65"}, "--threads"},
       {{"--video", "a", "--video-preset", "placebo2"}, "x264 preset"},

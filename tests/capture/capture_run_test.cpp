@@ -67,6 +67,21 @@ std::vector<uint32_t> readPng(const fs::path& p) {
   return pixels;
 }
 
+// Every PNG frame the tool wrote into `folder` decodes whole (libpng checks
+// each chunk's CRC and the zlib stream's checksum), and there are `count`.
+testing::AssertionResult everyFrameDecodes(const fs::path& folder, int count) {
+  int frames = 0;
+  std::string broken;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().extension() != ".png") continue;
+    ++frames;
+    if (readPng(entry.path()).empty()) broken += " " + entry.path().filename().string();
+  }
+  if (frames == count && broken.empty()) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << folder << " holds " << frames << " frames, " << count << " expected"
+                                     << (broken.empty() ? "" : "; these do not decode:") << broken;
+}
+
 class Scratch : public testing::Test {
  protected:
   void SetUp() override {
@@ -101,6 +116,8 @@ TEST_F(Scratch, SameRangeTwiceGivesIdenticalFramesAndSound) {
   EXPECT_EQ(wav.size(), 44u + 26460u * 4u);
   EXPECT_NE(wav.find_first_not_of('\0', 44), std::string::npos) << "the music plays at 40 s";
   EXPECT_FALSE(fs::exists(at("a") + ".partial"));
+  EXPECT_TRUE(everyFrameDecodes(at("a"), 6));
+  EXPECT_TRUE(everyFrameDecodes(at("b"), 6));
 }
 
 // The captured frame at a time must be the frame the scene script draws for
@@ -144,6 +161,8 @@ TEST_F(Scratch, BothPngCompressionsHoldTheSameFrames) {
   ASSERT_EQ(
       capture(show_ + "--fps 10 --from 20 --to 20.3 --png-compression zlib --threads 1 --frames " + at("zlib")).code,
       0);
+  EXPECT_TRUE(everyFrameDecodes(at("fast"), 4));
+  EXPECT_TRUE(everyFrameDecodes(at("zlib"), 4));
   for (const char* name : {"frame-000000.png", "frame-000003.png"}) {
     const std::vector<uint32_t> fast = readPng(at("fast") + "/" + name);
     ASSERT_EQ(fast.size(), 307200u) << name;
@@ -159,6 +178,7 @@ TEST_F(Scratch, ProgressLineOnlyOnATerminal) {
   Result r = capture(range + at("logged"));
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(everyFrameDecodes(at("logged"), 11));
 
   // util-linux's `script` gives the tool a terminal; a machine without one, or
   // without pseudo-terminals, cannot show this.
@@ -177,6 +197,7 @@ TEST_F(Scratch, ProgressLineOnlyOnATerminal) {
   EXPECT_NE(shown.find("frames/s"), std::string::npos) << shown;
   EXPECT_NE(shown.find("x real time"), std::string::npos) << shown;
   EXPECT_NE(shown.find("11 frames (1.10 s of show)"), std::string::npos) << shown;
+  EXPECT_TRUE(everyFrameDecodes(at("watched"), 11));
 }
 
 TEST_F(Scratch, CapturedFramesAgreeWithTheSceneScriptAtEachScene) {
@@ -188,6 +209,9 @@ TEST_F(Scratch, CapturedFramesAgreeWithTheSceneScriptAtEachScene) {
     int minHits1, maxHits1;
   } scenes[] = {
       {"opening", timeline.timeOfHit(1, 300) + 0.01, 0, 703},
+      // Either side of a count mark, where the frame's history decides the scene.
+      {"just before the title", timeline.timeOfHit(1, 706) - 0.005, 704, 705},
+      {"just after the title came", timeline.timeOfHit(1, 706) + 0.005, 706, 706},
       {"title", timeline.timeOfHit(1, 800) + 0.01, 706, 959},
       {"greetings", timeline.timeOfHit(1, 1000) + 0.01, 960, 1179},
       {"closing", 90.0, 1180, 1 << 30},
@@ -259,13 +283,21 @@ TEST_F(Scratch, BadShowDirectoryOrOutputFailsAndLeavesNothing) {
   EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
 }
 
+// Without -C, from a folder that holds no show, the capture finds the show
+// the build wrote, as the show itself does.
+TEST_F(Scratch, WithoutAShowFolderTheBuiltShowIsFound) {
+  const Result r = capture("-q --frame-at 0 --png " + at("first.png"));
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(readPng(at("first.png")).size(), 307200u);
+}
+
 // A folder made ready for the frames, named with a trailing slash as a shell's
 // completion gives it, takes them.
 TEST_F(Scratch, EmptyFolderNamedWithASlashReceivesTheFrames) {
   fs::create_directories(at("ready"));
   const Result r = capture(show_ + "--fps 10 --to 0.2 --frames " + at("ready") + "/");
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(fs::exists(at("ready") + "/frame-000000.png"));
+  EXPECT_TRUE(everyFrameDecodes(at("ready"), 3));
   EXPECT_TRUE(fs::exists(at("ready") + "/soundtrack.wav"));
   EXPECT_FALSE(fs::exists(at("ready") + "/.partial"));
   EXPECT_FALSE(fs::exists(at("ready") + ".partial"));
@@ -274,9 +306,7 @@ TEST_F(Scratch, EmptyFolderNamedWithASlashReceivesTheFrames) {
 TEST_F(Scratch, WholeShowAtALowFrameRate) {
   ASSERT_EQ(capture(show_ + "--fps 5 --frames " + at("all")).code, 0);
   // Frames 0 .. 481: the last is the first more than 96 s after the start.
-  int frames = 0;
-  for (const auto& entry : fs::directory_iterator(at("all"))) frames += entry.path().extension() == ".png";
-  EXPECT_EQ(frames, 482);
+  EXPECT_TRUE(everyFrameDecodes(at("all"), 482));
   EXPECT_EQ(fs::file_size(at("all") + "/soundtrack.wav"), 44u + static_cast<uintmax_t>(482 * 44100 / 5) * 4u);
   // The closing scene by the end: the last frame differs from the first.
   EXPECT_NE(readPng(at("all") + "/frame-000000.png"), readPng(at("all") + "/frame-000481.png"));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -66,6 +67,38 @@ TEST(ZlibRle, ZlibReadsBackEveryInput) {
     const std::vector<uint8_t> back = inflateAll(stream, c.data.size(), &status);
     EXPECT_EQ(status, Z_OK);
     EXPECT_EQ(back, c.data);
+  }
+}
+
+// Every input length from 32 bytes short of the block size to 32 past it,
+// each with runs starting at each of the 24 bytes before the end of the first
+// block and before the end of the input: there the 16-byte run search (which
+// reads 19 bytes) must stop short, and runs are cut off. A run near the start
+// shifts the search windows with the length, so that they end at every
+// position relative to the block's end.
+TEST(ZlibRle, RunsNearTheEndOfABlockAtEveryInputLength) {
+  constexpr size_t kBlock = ZlibRleWriter::kBlockBytes;
+  std::vector<uint8_t> background(kBlock + 32);
+  // Neighbours differ by 37 or 38: no runs but those placed.
+  for (size_t i = 0; i < background.size(); ++i) background[i] = static_cast<uint8_t>(i * 37 + i / 256);
+  ZlibRleWriter writer;
+  std::vector<uint8_t> data, stream;
+  for (size_t length = kBlock - 32; length <= kBlock + 32; ++length) {
+    const size_t blockEnd = std::min(length, kBlock);
+    for (size_t before = 1; before <= 24; ++before) {
+      data.assign(background.begin(), background.begin() + static_cast<ptrdiff_t>(length));
+      std::fill_n(data.begin() + 64, 4 + length % 16, 0xA5);
+      std::fill_n(data.begin() + static_cast<ptrdiff_t>(blockEnd - before),
+                  std::min<size_t>(8, length - blockEnd + before), 0xC3);
+      std::fill_n(data.end() - static_cast<ptrdiff_t>(before), before, 0x3C);
+      stream.clear();
+      writer.append(data.data(), data.size(), &stream);
+      int status = Z_DATA_ERROR;
+      const bool same = inflateAll(stream, data.size(), &status) == data;
+      // The first failure ends the test: one broken case tells enough.
+      ASSERT_EQ(status, Z_OK) << length << " bytes, runs " << before << " bytes before the ends";
+      ASSERT_TRUE(same) << length << " bytes, runs " << before << " bytes before the ends";
+    }
   }
 }
 

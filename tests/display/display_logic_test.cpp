@@ -349,6 +349,33 @@ TEST_F(DisplayLogic, WindowProcedureAnswers) {
   EXPECT_EQ(fake.exitCode, -1);
 }
 
+// Only an installed handler hears the keys other than Escape; the show
+// without rehearsal installs none, so they change nothing there.
+TEST_F(DisplayLogic, KeysOtherThanEscapeReachOnlyAnInstalledHandler) {
+  openActive();
+  std::vector<uint32_t> heard;
+  const auto hear = [](void* user, uint32_t key) { static_cast<std::vector<uint32_t>*>(user)->push_back(key); };
+  using K = DisplayMessageKind;
+  const DisplayMessage keys[] = {
+      {K::keyDown, 0x20}, {K::keyDown, 0x25}, {K::keyDown, 0xBE}, {K::character, ' '}, {K::keyDown, 'H'}};
+  for (bool installed : {false, true, false}) {
+    displaySetKeyHandler(installed ? +hear : nullptr, &heard);
+    heard.clear();
+    for (const DisplayMessage& key : keys) fake.messages.push_back(key);
+    EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+    EXPECT_EQ(heard, installed ? (std::vector<uint32_t>{0x20, 0x25, 0xBE, 'H'}) : std::vector<uint32_t>{});
+    EXPECT_EQ(fake.exitCode, -1);
+  }
+  // Escape still ends the show with a handler installed, which never hears it.
+  displaySetKeyHandler(hear, &heard);
+  heard.clear();
+  fake.messages.push_back({K::keyDown, 27});
+  displayPresent(framebuffer.data());
+  EXPECT_EQ(fake.exitCode, 0);
+  EXPECT_TRUE(heard.empty());
+  displaySetKeyHandler(nullptr, nullptr);
+}
+
 TEST_F(DisplayLogic, NormalEndShutsDownLikeEscape) {
   openActive();
   displayClose();

@@ -344,6 +344,17 @@ TEST(SdlDisplayMessages, EventsBecomeWindowMessages) {
       {"letter", keyEvent(SDLK_q), {{K::keyDown, 'Q'}}, false},
       {"digit", keyEvent(SDLK_7), {{K::keyDown, '7'}}, false},
       {"unmapped key", keyEvent(SDLK_F5), {{K::keyDown, 0}}, false},
+      // The rehearsal's controls, as Win32 names them.
+      {"Space", keyEvent(SDLK_SPACE), {{K::keyDown, 0x20}}, false},
+      {"Page Up", keyEvent(SDLK_PAGEUP), {{K::keyDown, 0x21}}, false},
+      {"Page Down", keyEvent(SDLK_PAGEDOWN), {{K::keyDown, 0x22}}, false},
+      {"Home", keyEvent(SDLK_HOME), {{K::keyDown, 0x24}}, false},
+      {"Left", keyEvent(SDLK_LEFT), {{K::keyDown, 0x25}}, false},
+      {"Right", keyEvent(SDLK_RIGHT), {{K::keyDown, 0x27}}, false},
+      {"period", keyEvent(SDLK_PERIOD), {{K::keyDown, 0xBE}}, false},
+      {"comma", keyEvent(SDLK_COMMA), {{K::keyDown, 0xBC}}, false},
+      {"L", keyEvent(SDLK_l), {{K::keyDown, 'L'}}, false},
+      {"H", keyEvent(SDLK_h), {{K::keyDown, 'H'}}, false},
       {"ASCII character", textEvent("x"), {{K::character, 'x'}}, false},
       // U+011B ends in byte 0x1B; it must not pass for the Escape character.
       {"non-ASCII character", textEvent("\xC4\x9B"), {{K::character, '?'}}, false},

@@ -15,48 +15,36 @@ set -uo pipefail
 
 show=${1:?usage: show_display_loss_test.sh SHOW_EXECUTABLE [ROUNDS]}
 rounds=${2:-4}
-title="Pixelfolk enjoy dance!"
+here=$(dirname "$0")
+# shellcheck source=../support/checks.sh
+source "$here/../support/checks.sh"
+# shellcheck source=../support/show_window.sh
+source "$here/../support/show_window.sh"
+# shellcheck source=../support/xvfb.sh
+source "$here/../support/xvfb.sh"
 cd "$(dirname "$show")" || exit 1
 
 workdir=$(mktemp -d)
-xvfb_pid=
 show_pid=
 cleanup() {
   [ -n "$show_pid" ] && kill -KILL "$show_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill -KILL "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
+  stop_xvfb KILL
   rm -rf "$workdir"
 }
 trap cleanup EXIT
-fail() { echo "show_display_loss_test: round $round: $*" >&2; exit 1; }
 
 for round in $(seq "$rounds"); do
-  : >"$workdir/display"
-  Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$workdir/display" 2>/dev/null &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$workdir/display" ] && break; sleep 0.05; done
-  [ -s "$workdir/display" ] || fail "Xvfb did not start"
-  export DISPLAY=:$(head -n1 "$workdir/display")
+  start_xvfb 640x480x24 || fail_now "round $round: no X server"
 
   "$show" 2>"$workdir/stderr" &
   show_pid=$!
-  # Start-up loads every picture first; allow for a slow (sanitizer) build.
-  window=
-  for _ in $(seq 600); do
-    window=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n1)
-    [ -n "$window" ] && break
-    kill -0 "$show_pid" 2>/dev/null || fail "the show ended before its window appeared"
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "no window within 60 s"
+  wait_for_window "$show_pid" >/dev/null || fail_now "round $round: no window"
   sleep 0.5  # frames and music running
 
   delays=(0.03 0.05 0.07 0.1)
   kill -TERM "$show_pid"
   sleep "${delays[$(((round - 1) % ${#delays[@]}))]}"
-  kill -KILL "$xvfb_pid"
-  wait "$xvfb_pid" 2>/dev/null
-  xvfb_pid=
+  stop_xvfb KILL
 
   code=
   for _ in $(seq 100); do
@@ -67,11 +55,11 @@ for round in $(seq "$rounds"); do
     fi
     sleep 0.05
   done
-  [ -n "$code" ] || fail "still running 5 s after losing its X server"
+  [ -n "$code" ] || fail_now "round $round: still running 5 s after losing its X server"
   show_pid=
   echo "show_display_loss_test: round $round ended with code $code"
   if [ "$code" -ne 0 ] && [ "$code" -ne 1 ]; then
     sed 's/^/  /' "$workdir/stderr" >&2
-    fail "exit code $code"
+    fail_now "round $round: exit code $code"
   fi
 done

@@ -10,37 +10,27 @@
 set -uo pipefail
 
 show=${1:?usage: show_escape_test.sh SHOW_EXECUTABLE}
-title="Pixelfolk enjoy dance!"
 limit_ms=${ESCAPE_LIMIT_MS:-1000}
+here=$(dirname "$0")
+# shellcheck source=../support/checks.sh
+source "$here/../support/checks.sh"
+# shellcheck source=../support/show_window.sh
+source "$here/../support/show_window.sh"
 cd "$(dirname "$show")" || exit 1
 
 "$show" &
 pid=$!
+trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null' EXIT
 
-stop_show() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
-fail() { echo "show_escape_test: $*" >&2; stop_show; exit 1; }
-
-# Start-up loads every picture first; allow for a slow (sanitizer) build.
-window=
-for _ in $(seq 600); do
-  window=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n1)
-  [ -n "$window" ] && break
-  if ! kill -0 "$pid" 2>/dev/null; then
-    wait "$pid"
-    echo "show_escape_test: the show ended with code $? before its window appeared" >&2
-    exit 1
-  fi
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window titled \"$title\" within 60 s"
+window=$(wait_for_window "$pid") || fail_now "no window titled \"$show_title\""
 
 # A few seconds of show, music playing, then the window must be on the screen, covering it.
 sleep 3
-kill -0 "$pid" 2>/dev/null || fail "the show ended on its own"
+kill -0 "$pid" 2>/dev/null || fail_now "the show ended on its own"
 read -r screen_width screen_height < <(xdpyinfo | awk '/dimensions:/ { split($2, s, "x"); print s[1], s[2] }')
 eval "$(xdotool getwindowgeometry --shell "$window")"
 if [ "$X" -ne 0 ] || [ "$Y" -ne 0 ] || [ "$WIDTH" -ne "$screen_width" ] || [ "$HEIGHT" -ne "$screen_height" ]; then
-  fail "window at ${X},${Y} size ${WIDTH}x${HEIGHT}, screen ${screen_width}x${screen_height}"
+  fail_now "window at ${X},${Y} size ${WIDTH}x${HEIGHT}, screen ${screen_width}x${screen_height}"
 fi
 
 # Frames reach the screen: it does not stay black (the root window of a fresh
@@ -51,12 +41,12 @@ for _ in $(seq 10); do
   if [ -n "$mean" ] && awk -v m="$mean" 'BEGIN { exit !(m > 0) }'; then shown=1; break; fi
   sleep 0.5
 done
-[ "$shown" -eq 1 ] || fail "the screen stayed black: no frame was presented"
+[ "$shown" -eq 1 ] || fail_now "the screen stayed black: no frame was presented"
 
 start=$(date +%s%N)
 xdotool key Escape
 while kill -0 "$pid" 2>/dev/null; do
-  if [ $(( ($(date +%s%N) - start) / 1000000 )) -gt "$limit_ms" ]; then fail "still running ${limit_ms} ms after Escape"; fi
+  if [ $(( ($(date +%s%N) - start) / 1000000 )) -gt "$limit_ms" ]; then fail_now "still running ${limit_ms} ms after Escape"; fi
   sleep 0.01
 done
 wait "$pid"

@@ -1,7 +1,8 @@
 // What the show does with each bad input a user can put in its place: the
 // real executable runs once per case, in a working directory made for it,
-// and the exit code and the lines on standard error are checked. Read the
-// table as the show's behaviour on damaged or strange media.
+// and the exit code and the lines on standard error are checked; the capture
+// tool then runs on the same files and must say the same. Read the table as
+// the show's behaviour on damaged or strange media.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -50,22 +51,39 @@ void writePicture(const fs::path& path, int width = 16, int height = 16) {
   ASSERT_TRUE(imageio::writeJpeg(path.string(), width, height, rgb.data(), {75, false}));
 }
 
-// A small real picture whose frame header claims another size: the decoder
-// learns the size before it reads a pixel.
-void writePictureClaiming(const fs::path& path, int width, int height) {
+// A small real picture with its frame header changed: the decoder reads the
+// header before a single pixel. `edit` gets the bytes and the header's place
+// (its marker FF C1 .. FF C3, its sample precision 4 bytes on, its height 5,
+// its width 7).
+void writePictureWithFrameHeader(const fs::path& path, const std::function<void(std::vector<uint8_t>&, size_t)>& edit) {
   writePicture(path);
   std::vector<uint8_t> bytes = readBytes(path);
   for (size_t i = 0; i + 8 < bytes.size(); ++i) {
     if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {  // baseline frame header
-      bytes[i + 5] = static_cast<uint8_t>(height >> 8);
-      bytes[i + 6] = static_cast<uint8_t>(height);
-      bytes[i + 7] = static_cast<uint8_t>(width >> 8);
-      bytes[i + 8] = static_cast<uint8_t>(width);
+      edit(bytes, i);
       writeBytes(path, bytes);
       return;
     }
   }
   FAIL() << "no frame header in " << path;
+}
+
+void writePictureClaiming(const fs::path& path, int width, int height) {
+  writePictureWithFrameHeader(path, [=](std::vector<uint8_t>& bytes, size_t header) {
+    bytes[header + 5] = static_cast<uint8_t>(height >> 8);
+    bytes[header + 6] = static_cast<uint8_t>(height);
+    bytes[header + 7] = static_cast<uint8_t>(width >> 8);
+    bytes[header + 8] = static_cast<uint8_t>(width);
+  });
+}
+
+// A picture of busy pixels, so that most of the file is coded picture data.
+void writeBusyPicture(const fs::path& path) {
+  fs::create_directories(path.parent_path());
+  constexpr int kSide = 256;
+  std::vector<uint8_t> rgb(kSide * kSide * 3);
+  for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 7 + i / 769 * 13);
+  ASSERT_TRUE(imageio::writeJpeg(path.string(), kSide, kSide, rgb.data(), {90, false}));
 }
 
 void makeFifo(const fs::path& path) {
@@ -82,6 +100,26 @@ void linkShowMedia() {
 void linkWholeShow() {
   linkShowMedia();
   fs::create_symlink(fs::path(PIXELFOLK_SHOW_DIR) / "demo.xm", "demo.xm");
+}
+
+// A copy of the built show, music and all, whose picture `name` is then
+// replaced or damaged by `change`.
+void copyShowChanging(const char* name, const std::function<void(const fs::path&)>& change) {
+  fs::copy(fs::path(PIXELFOLK_SHOW_DIR) / "data", "data", fs::copy_options::recursive);
+  fs::copy_file(fs::path(PIXELFOLK_SHOW_DIR) / "resinfo.rli", "resinfo.rli");
+  fs::create_symlink(fs::path(PIXELFOLK_SHOW_DIR) / "demo.xm", "demo.xm");
+  const fs::path picture = fs::path("data/jpgs") / (std::string(name) + ".jpg");
+  ASSERT_TRUE(fs::is_regular_file(picture)) << picture;
+  change(picture);
+}
+
+// The built show's list as some Windows editors save it: a UTF-8 byte-order
+// mark first, then `firstLine` (if any) and the list.
+void linkShowWithMarkedList(const std::string& firstLine) {
+  linkWholeShow();
+  const std::vector<uint8_t> list = readBytes("resinfo.rli");
+  fs::remove("resinfo.rli");
+  writeText("resinfo.rli", "\xEF\xBB\xBF" + firstLine + std::string(list.begin(), list.end()));
 }
 
 // --- running the show ----------------------------------------------------
@@ -101,14 +139,16 @@ struct Limits {
 
 int codeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
-// A copy of the show beside each case's files, outside the build tree, so that
-// a folder without a list does not fall back to the build's own media.
+// Copies of the show and the capture tool beside each case's files, outside
+// the build tree, so that a folder without a list does not fall back to the
+// build's own media.
 const char kShowCopy[] = "./pixelfolk";
+const char kCaptureCopy[] = "./pixelfolk-capture";
 
-// Runs the show in the current directory. keepRunning: the show must still
-// run after `seconds`, and is then interrupted; otherwise it must end by
-// itself within `seconds`.
-ShowRun runShow(bool keepRunning, int seconds, const Limits& limits) {
+// Runs a program in the current directory. keepRunning: it must still run
+// after `seconds`, and is then interrupted; otherwise it must end by itself
+// within `seconds`.
+ShowRun runProgram(const std::vector<std::string>& command, bool keepRunning, int seconds, const Limits& limits) {
   const fs::path errPath = fs::current_path() / "stderr.txt";
   const pid_t pid = fork();
   if (pid == 0) {
@@ -126,7 +166,10 @@ ShowRun runShow(bool keepRunning, int seconds, const Limits& limits) {
       setrlimit(RLIMIT_AS, &limit);
     }
     signal(SIGINT, SIG_DFL);
-    execl(kShowCopy, kShowCopy, static_cast<char*>(nullptr));
+    std::vector<char*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
     _exit(127);
   }
   ShowRun run;
@@ -166,18 +209,26 @@ ShowRun runShow(bool keepRunning, int seconds, const Limits& limits) {
 constexpr bool kRunning = true;  // the show goes on; SIGINT ends it with 0
 constexpr bool kEnds = false;    // the show ends by itself at start-up
 
+// The capture tool opens no display and no sound device: what concerns those
+// is the live show's alone.
+constexpr bool kShowsDevices = true;
+
 struct BadInput {
   const char* whatTheUserHas;
   std::function<void()> prepare;  // run in a fresh, empty working directory
   bool showKeepsRunning;
   int exitCode;
-  std::vector<std::string> stderrSays;
+  std::vector<std::string> stderrSays;  // in this order
+  std::vector<std::string> stderrNeverSays = {};
   Limits limits = {};
+  bool aboutTheShowsDevices = false;
 };
 
 const char kNoList[] = "Error: Couldn't open DataController file!";
 const char kSkyNotLoaded[] = "Error: Couldn't load the image data/jpgs/sky.jpg.";
 const char kLineOneNotLoaded[] = "Error: Error loading image at line 1 in the resfile resinfo.rli.";
+const char kTorusNotLoaded[] = "Error: Couldn't load the image data/jpgs/torus.jpg.";
+const char kLineOfTorusNotLoaded[] = "Error: Error loading image at line 18 in the resfile resinfo.rli.";
 
 void listNamingSky() { writeText("resinfo.rli", "sky 1\n"); }
 
@@ -220,6 +271,29 @@ const std::vector<BadInput>& catalogue() {
        kEnds,
        1,
        {"Error: Name too long at line 1 in the resfile resinfo.rli. A picture name holds at most 65 characters."}},
+      {"The resource list starts with a byte-order mark before a comment",
+       [] { linkShowWithMarkedList(""); },
+       kRunning,
+       0,
+       {},
+       {"Error"}},
+      {"The resource list starts with a byte-order mark before its first picture",
+       [] {
+         linkShowWithMarkedList("");
+         // The list without its comments: the mark then stands before "font 1".
+         std::string list;
+         std::ifstream in("resinfo.rli", std::ios::binary);
+         for (std::string line; std::getline(in, line);) {
+           const size_t text = line.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+           if (line.size() > text && line[text] != '.') list += line + "\n";
+         }
+         in.close();
+         writeText("resinfo.rli", "\xEF\xBB\xBF" + list);
+       },
+       kRunning,
+       0,
+       {},
+       {"Error"}},
       // Pictures.
       {"A listed picture is missing", listNamingSky, kEnds, 1, {kSkyNotLoaded, kLineOneNotLoaded}},
       {"A listed picture is a directory",
@@ -254,7 +328,9 @@ const std::vector<BadInput>& catalogue() {
        },
        kEnds,
        1,
-       {kSkyNotLoaded, kLineOneNotLoaded}},
+       {"Error: data/jpgs/sky.jpg is 65378 \u00D7 63199, more than the 16384 pixels a side the show decodes; scale it "
+        "down.",
+        kSkyNotLoaded, kLineOneNotLoaded}},
       {"A picture header claims 33026 x 33026 pixels",
        [] {
          listNamingSky();
@@ -262,7 +338,9 @@ const std::vector<BadInput>& catalogue() {
        },
        kEnds,
        1,
-       {kSkyNotLoaded, kLineOneNotLoaded}},
+       {"Error: data/jpgs/sky.jpg is 33026 \u00D7 33026, more than the 16384 pixels a side the show decodes; scale it "
+        "down.",
+        kSkyNotLoaded, kLineOneNotLoaded}},
       {"A picture header claims 16385 x 8 pixels",
        [] {
          listNamingSky();
@@ -270,7 +348,74 @@ const std::vector<BadInput>& catalogue() {
        },
        kEnds,
        1,
-       {kSkyNotLoaded, kLineOneNotLoaded}},
+       {"Error: data/jpgs/sky.jpg is 16385 \u00D7 8, more than the 16384 pixels a side the show decodes; scale it "
+        "down.",
+        kSkyNotLoaded, kLineOneNotLoaded}},
+      {"A picture of 12000 x 7500 pixels",
+       [] {
+         listNamingSky();
+         writePictureClaiming("data/jpgs/sky.jpg", 12000, 7500);
+       },
+       kEnds,
+       1,
+       {"Error: data/jpgs/sky.jpg is 12000 \u00D7 7500, larger than the 256 MiB the show decodes; scale it down.",
+        kSkyNotLoaded, kLineOneNotLoaded}},
+      {"A picture is a CMYK JPEG",
+       [] {
+         copyShowChanging("torus", [](const fs::path& picture) {
+           const std::vector<uint8_t> cmyk(64 * 64 * 4, 0x50);
+           ASSERT_TRUE(imageio::writeCmykJpeg(picture.string(), 64, 64, cmyk.data()));
+         });
+       },
+       kEnds,
+       1,
+       {"Error: data/jpgs/torus.jpg is a CMYK JPEG; save it as RGB or greyscale.", kTorusNotLoaded,
+        kLineOfTorusNotLoaded}},
+      {"A picture has 12-bit samples",
+       [] {
+         listNamingSky();
+         writePictureWithFrameHeader("data/jpgs/sky.jpg",
+                                     [](std::vector<uint8_t>& bytes, size_t header) { bytes[header + 4] = 12; });
+       },
+       kEnds,
+       1,
+       {"Error: data/jpgs/sky.jpg uses 12-bit samples; save it with 8-bit samples.", kSkyNotLoaded, kLineOneNotLoaded}},
+      {"A picture is a lossless JPEG",
+       [] {
+         listNamingSky();
+         writePictureWithFrameHeader("data/jpgs/sky.jpg",
+                                     [](std::vector<uint8_t>& bytes, size_t header) { bytes[header + 1] = 0xC3; });
+       },
+       kEnds,
+       1,
+       {"Error: data/jpgs/sky.jpg is a lossless or hierarchical JPEG; save it as a baseline or progressive JPEG.",
+        kSkyNotLoaded, kLineOneNotLoaded}},
+      {"A picture is cut short",
+       [] {
+         copyShowChanging("torus", [](const fs::path& picture) {
+           writeBusyPicture(picture);
+           fs::resize_file(picture, fs::file_size(picture) / 2);
+         });
+       },
+       kRunning,
+       0,
+       {"data/jpgs/torus.jpg: Premature end of JPEG file (the picture is used as decoded)"},
+       {"Error"}},
+      {"A picture has damaged bytes",
+       [] {
+         copyShowChanging("torus", [](const fs::path& picture) {
+           writeBusyPicture(picture);
+           // A restart marker in the middle of coded data that has no restarts.
+           std::vector<uint8_t> bytes = readBytes(picture);
+           const uint8_t marker[] = {0xFF, 0xD3};
+           bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2), marker, marker + 2);
+           writeBytes(picture, bytes);
+         });
+       },
+       kRunning,
+       0,
+       {"data/jpgs/torus.jpg: Corrupt JPEG data: premature end of data segment (the picture is used as decoded)"},
+       {"Error", "extraneous bytes"}},
       {"A picture is not a JPEG at all",
        [] {
          listNamingSky();
@@ -303,8 +448,17 @@ const std::vector<BadInput>& catalogue() {
        kEnds,
        1,
        {"pixelfolk: cannot open the display"},
-       {"no-such-driver", nullptr}},
-      {"No sound device", linkWholeShow, kRunning, 0, {"Sound unavailable"}, {nullptr, "no-such-driver"}},
+       {},
+       {"no-such-driver", nullptr},
+       kShowsDevices},
+      {"No sound device",
+       linkWholeShow,
+       kRunning,
+       0,
+       {"Sound unavailable"},
+       {},
+       {nullptr, "no-such-driver"},
+       kShowsDevices},
       // The music: the show always runs to its end, silently if need be.
       {"No music file", linkShowMedia, kRunning, 0, {"Music file \"demo.xm\" not loaded: No such file or directory"}},
       {"The music file is a directory",
@@ -347,6 +501,24 @@ const std::vector<BadInput>& catalogue() {
        kRunning,
        0,
        {"Music file \"demo.xm\" is damaged: 1 of its samples have no data and stay silent"}},
+      {"The music is a ProTracker module cut off before the data of a sample that does not loop",
+       [] {
+         linkShowMedia();
+         writeBytes("demo.xm", protracker::module(false, false));
+       },
+       kRunning,
+       0,
+       {"Music file \"demo.xm\" is damaged: 1 of its samples have no data and stay silent"}},
+      {"The music file is cut in half",
+       [] {
+         linkShowMedia();
+         std::vector<uint8_t> module = readBytes(fs::path(PIXELFOLK_SHOW_DIR) / "demo.xm");
+         module.resize(module.size() / 2);
+         writeBytes("demo.xm", module);
+       },
+       kRunning,
+       0,
+       {"demo.xm ends early: 4 of its 10 samples are missing; the music plays without them"}},
   };
   return cases;
 }
@@ -363,6 +535,7 @@ std::vector<BadInput> everyCase() {
                    kEnds,
                    1,
                    {"Error: Not enough memory to start the show."},
+                   {},
                    {nullptr, nullptr, rlim_t{96} << 20}});
 #endif
   return cases;
@@ -407,17 +580,85 @@ class BadInputCatalogue : public testing::TestWithParam<BadInput> {
   fs::path folder_;
 };
 
+// The exit code, the lines in their order, and none of what must not be said.
+void expectTheOutcome(const BadInput& c, const ShowRun& run) {
+  EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+  size_t from = 0;
+  for (const std::string& line : c.stderrSays) {
+    const size_t at = run.err.find(line, from);
+    EXPECT_NE(at, std::string::npos) << "missing, or out of order: " << line << "\nstderr:\n" << run.err;
+    if (at != std::string::npos) from = at + line.size();
+  }
+  for (const std::string& text : c.stderrNeverSays) EXPECT_EQ(run.err.find(text), std::string::npos) << run.err;
+}
+
 TEST_P(BadInputCatalogue, ShowsTheMessageAndEndsWithTheCode) {
   const BadInput& c = GetParam();
   c.prepare();
   if (testing::Test::HasFatalFailure()) return;
-  const ShowRun run = runShow(c.showKeepsRunning, c.showKeepsRunning ? 5 : 30, c.limits);
+  const ShowRun run = runProgram({kShowCopy}, c.showKeepsRunning, c.showKeepsRunning ? 5 : 30, c.limits);
   ASSERT_FALSE(run.hung) << "still running after 30 s; stderr:\n" << run.err;
   ASSERT_FALSE(run.endedEarly) << "ended by itself with code " << run.exitCode << "; stderr:\n" << run.err;
-  EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
-  for (const std::string& line : c.stderrSays) EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
+  expectTheOutcome(c, run);
 }
 
 INSTANTIATE_TEST_SUITE_P(WhenTheUserHas, BadInputCatalogue, testing::ValuesIn(everyCase()), testNameOf);
+
+// The capture tool loads the show with the show's own code, so the same files
+// give the same messages and the same exit code; where the show goes on, the
+// capture writes its frame and ends with 0.
+class CaptureToolCatalogue : public BadInputCatalogue {
+ protected:
+  void SetUp() override {
+    BadInputCatalogue::SetUp();
+    fs::copy_file(PIXELFOLK_CAPTURE_EXECUTABLE, kCaptureCopy);
+  }
+};
+
+std::vector<BadInput> everyCaseOfFiles() {
+  std::vector<BadInput> cases;
+  for (const BadInput& c : everyCase()) {
+    if (!c.aboutTheShowsDevices) cases.push_back(c);
+  }
+  return cases;
+}
+
+TEST_P(CaptureToolCatalogue, SaysWhatTheShowSaysAndEndsWithTheSameCode) {
+  const BadInput& c = GetParam();
+  c.prepare();
+  if (testing::Test::HasFatalFailure()) return;
+  // The whole soundtrack is rendered offline before the frame: slow under sanitizers.
+  const ShowRun run = runProgram({kCaptureCopy, "-q", "--frame-at", "0", "--png", "frame.png"}, kEnds, 120, c.limits);
+  ASSERT_FALSE(run.hung) << "still running after 120 s; stderr:\n" << run.err;
+  expectTheOutcome(c, run);
+  EXPECT_EQ(fs::is_regular_file("frame.png"), c.exitCode == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(WhenTheUserHas, CaptureToolCatalogue, testing::ValuesIn(everyCaseOfFiles()), testNameOf);
+
+// A show started with --seek plays its music from samples rendered at the
+// start, through another loader: the same music files must still give the
+// same notes and the same exit code.
+class SeekingShowCatalogue : public BadInputCatalogue {};
+
+std::vector<BadInput> everyCaseOfMusic() {
+  std::vector<BadInput> cases;
+  for (const BadInput& c : everyCaseOfFiles()) {
+    if (std::string(c.whatTheUserHas).find("music") != std::string::npos) cases.push_back(c);
+  }
+  return cases;
+}
+
+TEST_P(SeekingShowCatalogue, SaysWhatThePlainShowSays) {
+  const BadInput& c = GetParam();
+  c.prepare();
+  if (testing::Test::HasFatalFailure()) return;
+  const ShowRun run = runProgram({kShowCopy, "--seek=1"}, c.showKeepsRunning, c.showKeepsRunning ? 5 : 30, c.limits);
+  ASSERT_FALSE(run.hung) << "still running after 30 s; stderr:\n" << run.err;
+  ASSERT_FALSE(run.endedEarly) << "ended by itself with code " << run.exitCode << "; stderr:\n" << run.err;
+  expectTheOutcome(c, run);
+}
+
+INSTANTIATE_TEST_SUITE_P(WhenTheUserHas, SeekingShowCatalogue, testing::ValuesIn(everyCaseOfMusic()), testNameOf);
 
 }  // namespace

@@ -15,6 +15,8 @@ show=$showdir/$(basename "$show")
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen} SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+# shellcheck source=../support/interrupt.sh
+source "$(dirname "$0")/../support/interrupt.sh"
 failures=0
 
 # expect NAME CODE TEXT -- runs the show in the current directory to its end.
@@ -37,7 +39,8 @@ expect_running() {
   local name=$1 text=$2
   "$show" >"$scratch/out" 2>"$scratch/err" &
   local pid=$!
-  sleep 4
+  wait_interruptible "$pid"
+  sleep 2
   if ! kill -0 "$pid" 2>/dev/null; then
     wait "$pid"
     echo "FAIL $name: ended early with code $?" >&2

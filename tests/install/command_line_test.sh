@@ -11,8 +11,10 @@ version=${2:?}
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() { echo "FAIL $*" >&2; failures=$((failures + 1)); }
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
+# shellcheck source=../support/interrupt.sh
+source "$(dirname "$0")/../support/interrupt.sh"
 
 # run ARGS... -- exit code in $code, output in $scratch/out and $scratch/err
 run() { "$show" "$@" >"$scratch/out" 2>"$scratch/err"; code=$?; }
@@ -39,7 +41,7 @@ refused() {
   shift 2
   run "$@"
   if [ "$code" -eq 2 ] && [ ! -s "$scratch/out" ] && [ "$(head -n1 "$scratch/err")" = "$first" ] &&
-    [ "$(sed -n 2p "$scratch/err")" = "Usage: pixelfolk [--window[=WIDTHxHEIGHT]] [--mute] [--help] [--version]" ] &&
+    [ "$(sed -n 2p "$scratch/err")" = "Usage: pixelfolk [--window[=WIDTHxHEIGHT]] [--mute] [--seek=SECONDS] [--rehearse [--paused]] [--help] [--version]" ] &&
     [ "$(wc -l <"$scratch/err")" -eq 2 ]; then
     echo "ok   $name"
   else
@@ -50,24 +52,15 @@ refused "unknown option" "pixelfolk: unknown option '--fullscreen'" --fullscreen
 refused "unknown option after a good one" "pixelfolk: unknown option '-v'" --mute -v
 refused "a file name" "pixelfolk: unexpected argument 'demo.xm'" demo.xm
 refused "window too small" "pixelfolk: --window takes WIDTHxHEIGHT, each from 32 to 16384, not '10x10'" --window=10x10
+refused "seek past the end" "pixelfolk: --seek takes seconds from 0 to 96, such as 57.5, not '100'" --seek 100
+refused "paused without rehearsal" "pixelfolk: --paused needs --rehearse: only a rehearsal can be resumed" --paused
 
 # With --mute the silent output is the first choice: a sound driver that
 # cannot start is never tried, so there is no complaint about it, and the
 # show runs on until interrupted.
-# SDL catches SIGINT once the display is open, and the music starts right
-# after that: from then on an interrupt is a quit request.
-catches_interrupt() {
-  local mask
-  mask=$(awk '/^SigCgt:/ { print $2 }' "/proc/$1/status" 2>/dev/null)
-  [ -n "$mask" ] && (((16#$mask >> 1) & 1))
-}
 SDL_AUDIODRIVER=no-such-driver "$show" --mute >"$scratch/out" 2>"$scratch/err" &
 pid=$!
-for _ in $(seq 600); do
-  catches_interrupt "$pid" && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
+wait_interruptible "$pid"
 sleep 2
 if kill -0 "$pid" 2>/dev/null; then
   kill -INT "$pid"
@@ -83,4 +76,4 @@ else
   fail "--mute: the show ended early with code $?"; sed 's/^/     /' "$scratch/err" >&2
 fi
 
-[ "$failures" -eq 0 ]
+finish

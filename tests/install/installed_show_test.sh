@@ -12,13 +12,14 @@ set -m
 build=${1:?usage: installed_show_test.sh BUILD_DIR SCENE_CHECK SHOT_DIR}
 check=${2:?}
 shots=${3:?}
-title="Pixelfolk enjoy dance!"
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
+# shellcheck source=../support/show_window.sh
+source "$(dirname "$0")/../support/show_window.sh"
 mkdir -p "$shots"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 prefix=$scratch/prefix
-failures=0
-fail() { echo "FAIL $*" >&2; failures=$((failures + 1)); }
 
 cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" || { cat "$scratch/install.log" >&2; exit 1; }
 id=org.pixelfolk.EnjoyDance
@@ -41,13 +42,9 @@ shot() {
   shift 2
   (cd "$dir" && exec "$@") 2>"$shots/$name.stderr" &
   local pid=$!
-  local window=
-  for _ in $(seq 300); do
-    window=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n1) && [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ -z "$window" ]; then
+  local window
+  if ! window=$(wait_for_window "$pid" 30); then
+    kill "$pid" 2>/dev/null
     wait "$pid"
     code=$?
     return 1
@@ -117,4 +114,4 @@ else
   fail "bare capture: exit code $code, stderr:"; sed 's/^/     /' "$scratch/err" >&2
 fi
 
-[ "$failures" -eq 0 ]
+finish

@@ -13,13 +13,14 @@ deb=${1:?usage: package_test.sh DEB BUILD_DIR SCENE_CHECK SHOT_DIR}
 build=${2:?}
 check=${3:?}
 shots=${4:?}
-title="Pixelfolk enjoy dance!"
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
+# shellcheck source=../support/show_window.sh
+source "$(dirname "$0")/../support/show_window.sh"
 id=org.pixelfolk.EnjoyDance
 mkdir -p "$shots"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() { echo "FAIL $*" >&2; failures=$((failures + 1)); }
 
 # 1. The package holds exactly the installed files, stripped as CPack does.
 DESTDIR=$scratch/stage cmake --install "$build" --prefix /usr --strip >/dev/null || fail "cmake --install failed"
@@ -44,7 +45,7 @@ grep -qvE '^/usr/' "$scratch/packaged.txt" && fail "files outside /usr: $(grep -
 
 # 2. The control fields: computed dependencies, maintainer, section.
 control=$(dpkg-deb -f "$deb")
-echo "$control" | sed 's/^/     /'
+echo "     ${control//$'\n'/$'\n     '}"
 echo "$control" | grep -q '^Depends: .*libsdl2' || fail "no computed dependency on SDL"
 echo "$control" | grep -q '^Depends: .*libxmp' || fail "no computed dependency on libxmp"
 echo "$control" | grep -q '^Maintainer: .*<.*@.*>' || fail "no maintainer address"
@@ -70,8 +71,8 @@ else
   fail "appstreamcli validate"
 fi
 for page in pixelfolk pixelfolk-capture; do
-  warnings=$(cd "$root/usr/share/man" && MANWIDTH=80 man --warnings -l "man6/$page.6.gz" 2>&1 >"$scratch/$page.txt")
-  if [ $? -eq 0 ] && [ -z "$warnings" ] && grep -q "pixelfolk-capture" "$scratch/$page.txt"; then
+  if warnings=$(cd "$root/usr/share/man" && MANWIDTH=80 man --warnings -l "man6/$page.6.gz" 2>&1 >"$scratch/$page.txt") &&
+    [ -z "$warnings" ] && grep -q "pixelfolk-capture" "$scratch/$page.txt"; then
     echo "ok   man -l man6/$page.6.gz renders ($(wc -l <"$scratch/$page.txt") lines)"
   else
     fail "man -l $page: $warnings"
@@ -83,13 +84,8 @@ done
 unset SDL_AUDIODRIVER
 (cd / && exec "$root/usr/bin/pixelfolk" --mute) 2>"$shots/unpacked.stderr" &
 pid=$!
-window=
-for _ in $(seq 300); do
-  window=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n1) && [ -n "$window" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$window" ]; then
+if ! window=$(wait_for_window "$pid" 30); then
+  kill "$pid" 2>/dev/null
   wait "$pid"
   fail "the unpacked show opened no window (exit code $?):"; sed 's/^/     /' "$shots/unpacked.stderr" >&2
 else
@@ -113,4 +109,4 @@ else
   fi
 fi
 
-[ "$failures" -eq 0 ]
+finish

@@ -11,10 +11,11 @@ set -m
 show=${1:?usage: window_test.sh SHOW_EXECUTABLE SCENE_CHECK SHOT_DIR}
 check=${2:?}
 shots=${3:?}
-title="Pixelfolk enjoy dance!"
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
+# shellcheck source=../support/show_window.sh
+source "$(dirname "$0")/../support/show_window.sh"
 mkdir -p "$shots"
-failures=0
-fail() { echo "FAIL $*" >&2; failures=$((failures + 1)); }
 
 # Mean of each colour channel (0..1) in a region of a PNG: "r g b".
 means() { convert "$1" -crop "$2" +repage -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info:; }
@@ -26,20 +27,16 @@ window_case() {
   cd / || exit 1
   "$show" --window="$size" 2>"$shots/$name.stderr" &
   local pid=$!
-  local id=
-  for _ in $(seq 300); do
-    id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n1) && [ -n "$id" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ -z "$id" ]; then
+  local id
+  if ! id=$(wait_for_window "$pid" 30); then
     fail "$name: no window: $(cat "$shots/$name.stderr")"
     kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
     return
   fi
   sleep 5  # well into the opening
-  eval "$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {print "x=" $NF} /Absolute upper-left Y/ {print "y=" $NF}
-                                    /Width:/ {print "w=" $NF} /Height:/ {print "h=" $NF}')"
+  local x y w h
+  read -r x y w h < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+                                              /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x, y, w, h }')
   import -window root "$shots/$name-screen.png"
   xdotool key --window "$id" Escape
   wait "$pid"
@@ -66,4 +63,4 @@ window_case window-800x600 800x600 800x600 0 0
 window_case window-1000x600 1000x600 800x600 100 0
 window_case window-640x600 640x600 640x480 0 60
 
-[ "$failures" -eq 0 ]
+finish

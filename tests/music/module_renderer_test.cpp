@@ -3,10 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
 #include <vector>
 
+#include "music/module_report.h"
 #include "music/trigger_timeline.h"
 #include "protracker_module.h"
 #include "small_modules.h"
@@ -331,13 +339,17 @@ PlayedThrough playThrough(const std::vector<uint8_t>& bytes) {
 }
 
 // libxmp 4.5.0 flips bytes of a ProTracker sample's loop for EFx through
-// the sample's data, also when the file ended before that data.
+// the sample's data, also when the file ended before that data. A sample that
+// does not loop and has no data is emptied all the same.
 TEST(ModuleRendererDamage, CutOffSampleDataWithInvertLoopPlaysToTheEndSilently) {
-  const PlayedThrough damaged = playThrough(protracker::module(false));
-  ASSERT_TRUE(damaged.loaded);
-  EXPECT_EQ(damaged.silencedSamples, 1);
-  EXPECT_GT(damaged.frames, kRate);  // 64 rows at speed 6, 125 BPM: 7.68 s
-  EXPECT_EQ(damaged.peak, 0);
+  for (const bool looped : {true, false}) {
+    SCOPED_TRACE(looped ? "looped sample" : "sample without a loop");
+    const PlayedThrough damaged = playThrough(protracker::module(false, looped));
+    ASSERT_TRUE(damaged.loaded);
+    EXPECT_EQ(damaged.silencedSamples, 1);
+    EXPECT_GT(damaged.frames, kRate);  // 64 rows at speed 6, 125 BPM: 7.68 s
+    EXPECT_EQ(damaged.peak, 0);
+  }
 }
 
 TEST(ModuleRendererDamage, TheSameModuleWithItsSampleDataIsHeardAndLeftAlone) {
@@ -346,6 +358,96 @@ TEST(ModuleRendererDamage, TheSameModuleWithItsSampleDataIsHeardAndLeftAlone) {
   EXPECT_EQ(intact.silencedSamples, 0);
   EXPECT_GT(intact.frames, kRate);
   EXPECT_GT(intact.peak, 1000);
+}
+
+// --- modules whose file ends early ------------------------------------------
+
+// Six instruments of one 2000-frame 16-bit sample each close the file: every
+// instrument is its 263-byte header, a 40-byte sample header and 4000 bytes
+// of sample data.
+constexpr size_t kInstrumentBlock = 263 + 40 + 4000;
+
+struct CutCase {
+  const char* name;
+  std::function<size_t(size_t whole)> kept;  // bytes kept of the whole file
+  bool loads;
+  int missing;
+  int announced;
+};
+
+ModuleRenderer& loadedFromFile(ModuleRenderer& renderer, const std::vector<uint8_t>& bytes, bool* loaded) {
+  const std::string path = testing::TempDir() + "/pixelfolk-cut-" + std::to_string(getpid()) + ".xm";
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  *loaded = renderer.loadFile(path.c_str(), kRate);
+  std::remove(path.c_str());
+  return renderer;
+}
+
+TEST(ModuleRendererCut, AnXmFileThatEndsEarlyCountsTheSamplesItLacks) {
+  const std::vector<uint8_t> whole = small_modules::bytes(small_modules::module(4, 8));
+  const CutCase cases[] = {
+      {"whole", [](size_t n) { return n; }, true, 0, 6},
+      {"with bytes after its end", [](size_t n) { return n + 100; }, true, 0, 6},
+      {"the last byte gone", [](size_t n) { return n - 1; }, true, 1, 6},
+      {"the last sample's data gone", [](size_t n) { return n - 4000; }, true, 1, 6},
+      {"the last instrument gone", [](size_t n) { return n - kInstrumentBlock; }, true, 1, 6},
+      {"cut inside the fifth sample", [](size_t n) { return n - kInstrumentBlock - 2000; }, true, 2, 6},
+      {"every instrument gone", [](size_t n) { return n - 6 * kInstrumentBlock; }, true, 6, 6},
+      // libxmp refuses a file that ends inside a sample header.
+      {"cut inside the last sample header", [](size_t n) { return n - 4000 - 20; }, false, 0, 0},
+  };
+  for (const CutCase& c : cases) {
+    std::vector<uint8_t> bytes = whole;
+    bytes.resize(c.kept(whole.size()), 0x5A);
+    ModuleRenderer fromMemory;
+    EXPECT_EQ(fromMemory.loadMemory(bytes.data(), bytes.size(), kRate), c.loads) << c.name;
+    bool loaded = false;
+    ModuleRenderer fromFile;
+    loadedFromFile(fromFile, bytes, &loaded);
+    EXPECT_EQ(loaded, c.loads) << c.name;
+    if (!c.loads) continue;
+    for (const ModuleRenderer* renderer : {&fromMemory, &fromFile}) {
+      EXPECT_EQ(renderer->extent().missingSamples, c.missing) << c.name;
+      EXPECT_EQ(renderer->extent().announcedSamples, c.announced) << c.name;
+    }
+  }
+}
+
+// The live player and the capture tool report through the same words.
+TEST(ModuleRendererCut, EachFileGetsOneNoteOnWhatIsWrongWithIt) {
+  std::vector<uint8_t> cut = small_modules::bytes(small_modules::module(4, 8));
+  const std::vector<uint8_t> whole = cut;
+  cut.resize(cut.size() - kInstrumentBlock - 2000);
+  const struct {
+    std::vector<uint8_t> bytes;  // empty: no file
+    const char* said;
+  } cases[] = {
+      {whole, ""},
+      {cut, "music.xm ends early: 2 of its 6 samples are missing; the music plays without them\n"},
+      {protracker::module(false),
+       "Music file \"music.xm\" is damaged: 1 of its samples have no data and stay silent\n"},
+      {{}, "Music file \"music.xm\" not loaded: No such file or directory\n"},
+  };
+  const std::string folder = testing::TempDir() + "/pixelfolk-report-" + std::to_string(getpid());
+  std::filesystem::create_directories(folder);
+  const std::string path = folder + "/music.xm";
+  const std::string previous = std::filesystem::current_path().string();
+  std::filesystem::current_path(folder);
+  for (const auto& c : cases) {
+    std::filesystem::remove(path);
+    if (!c.bytes.empty()) {
+      std::ofstream(path, std::ios::binary)
+          .write(reinterpret_cast<const char*>(c.bytes.data()), static_cast<std::streamsize>(c.bytes.size()));
+    }
+    ModuleRenderer renderer;
+    const bool loaded = renderer.loadFile("music.xm", kRate);
+    testing::internal::CaptureStderr();
+    reportModuleLoad("music.xm", renderer, loaded);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.said);
+  }
+  std::filesystem::current_path(previous);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

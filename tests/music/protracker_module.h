@@ -1,7 +1,7 @@
 // A 4-channel ProTracker module ("M.K.") written byte by byte: one sample and
 // one pattern whose channel 0 plays that sample with an effect on every row.
 // With its sample data cut off, the loader keeps the sample's length and
-// loop but gives it no data.
+// loop (if it has one) but gives it no data.
 #pragma once
 
 #include <cstdint>
@@ -19,16 +19,17 @@ inline void put16(std::vector<uint8_t>& out, int value) {
 
 // effect/param on every row of channel 0; row 0 also starts the note.
 // 0xE/0xF5 is the invert loop ("funk repeat") at its fastest speed.
-inline std::vector<uint8_t> module(bool withSampleData, uint8_t effect = 0xE, uint8_t param = 0xFF) {
+inline std::vector<uint8_t> module(bool withSampleData, bool looped = true, uint8_t effect = 0xE,
+                                   uint8_t param = 0xFF) {
   std::vector<uint8_t> out(20, 0);  // title
   for (int s = 0; s < 31; ++s) {
     out.insert(out.end(), 22, 0);  // name
     const bool used = s == 0;
     put16(out, used ? kSampleWords : 0);
-    out.push_back(0);                   // finetune
-    out.push_back(used ? 64 : 0);       // volume
-    put16(out, 0);                      // loop start
-    put16(out, used ? kLoopWords : 1);  // loop length; 1 means no loop
+    out.push_back(0);                             // finetune
+    out.push_back(used ? 64 : 0);                 // volume
+    put16(out, 0);                                // loop start
+    put16(out, used && looped ? kLoopWords : 1);  // loop length; 1 means no loop
   }
   out.push_back(1);               // song length in orders
   out.push_back(0x7F);            // restart byte, unused

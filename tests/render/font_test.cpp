@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "render/overlay.h"
 #include "render/screen.h"
 
 namespace {
@@ -224,6 +225,41 @@ TEST_F(FontTest, TypewriterRevealsOneCharacterPerFilledAccumulator) {
       EXPECT_EQ(typewriterRevealed, step.revealedAfter) << c.name;
     }
   }
+}
+
+// The overlay's own small text: long lines break at spaces (mid-word only
+// when a word is too long), and the box it draws stays inside the
+// framebuffer, only darkening what it covers.
+TEST(Overlay, LinesWrapAndTheBoxStaysInTheFramebuffer) {
+  const size_t width = static_cast<size_t>(overlay::charactersPerLine());
+  ASSERT_GT(width, 40u);
+  const struct {
+    std::string text;
+    std::vector<size_t> lengths;
+  } cases[] = {
+      {"short", {5}},
+      {std::string(width, 'a'), {width}},
+      {std::string(width - 2, 'a') + " bcd", {width - 2, 3}},
+      {std::string(width + 5, 'x'), {width, 5}},
+  };
+  for (const auto& c : cases) {
+    std::vector<size_t> lengths;
+    for (const overlay::Line& line : overlay::wrapped({c.text})) lengths.push_back(line.text.size());
+    EXPECT_EQ(lengths, c.lengths) << c.text;
+  }
+
+  std::vector<uint32_t> framebuffer(Screen::pixelCount + 64, 0x00808080u);
+  std::vector<overlay::Line> many(60, overlay::Line{std::string(3 * width, 'W')});
+  overlay::draw(framebuffer.data(), many);
+  for (size_t i = Screen::pixelCount; i < framebuffer.size(); ++i) ASSERT_EQ(framebuffer[i], 0x00808080u) << i;
+  int white = 0;
+  for (int i = 0; i < Screen::pixelCount; ++i) {
+    const uint32_t p = framebuffer[static_cast<size_t>(i)];
+    ASSERT_TRUE(p == 0x00808080u || p == 0x00202020u || p == overlay::kWhite) << i;
+    white += p == overlay::kWhite;
+  }
+  EXPECT_GT(white, 1000);
+  EXPECT_EQ(framebuffer[Screen::pixelCount - 1], 0x00808080u) << "the margin is left alone";
 }
 
 }  // namespace

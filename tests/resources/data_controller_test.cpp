@@ -58,6 +58,15 @@ TEST(DataController, ReadsResourcesAcrossLines) {
       {" .x 1\n", {{".x"}, {}, {0}, {}}},
       {std::string(65, 'p') + " 1\n" + std::string(29, 'a') + " 2 2\n",
        {{std::string(65, 'p')}, {{std::string(29, 'a'), 2}}, {0}, {1}}},
+      // A UTF-8 byte-order mark at the very start belongs to no line, and
+      // does not count towards the first line's 79 characters.
+      {"\xEF\xBB\xBF. saved by an editor that marks UTF-8\nfont 1\n", {{"font"}, {}, {0}, {}}},
+      {"\xEF\xBB\xBF"
+       "font 1\nsky 1\n",
+       {{"font", "sky"}, {}, {0, 1}, {}}},
+      {"\xEF\xBB\xBF" + std::string(65, 'p') + " 1" + std::string(12, ' ') + "\n",
+       {{std::string(65, 'p')}, {}, {0}, {}}},
+      {"\xEF\xBB\xBF", {}},
   };
   for (const Case& c : cases) {
     testfiles::writeText("list.rli", c.list);
@@ -126,6 +135,16 @@ TEST(DataControllerDeathTest, EveryListErrorNamesItsLineAndExitsWithOne) {
       {"font 1\n" + std::string(80, '.') + "\n", "Error: Line 2 in the resfile list.rli is longer than 79 characters."},
       {". c\n" + std::string(66, 'p') + " 1\n", "Error: Name too long at line 2" + resfile},
       {std::string(30, 'a') + " 2 1\n", "Error: Name too long at line 1" + resfile},
+      // Only the very start of the list may hold a byte-order mark.
+      {"font 1\n\xEF\xBB\xBFsky 1\n", "Error: Couldn't load the image data/jpgs/\xEF\xBB\xBFsky.jpg."},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF"
+       "font 1\n",
+       "Error: Couldn't load the image data/jpgs/\xEF\xBB\xBF"
+       "font.jpg."},
+      {"\xEF\xBB"
+       "font 1\n",
+       "Error: Couldn't load the image data/jpgs/\xEF\xBB"
+       "font.jpg."},
   };
   for (const Case& c : cases) {
     testfiles::writeText("list.rli", c.list);

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -59,18 +60,75 @@ TEST(Picture, DecodesIntoPackedRgbRowsTopFirst) {
   }
 }
 
-TEST(Picture, MissingOrUnusableFileGivesOneMessageAndNoImage) {
+TEST(Picture, MissingFileGivesOneMessageAndNoImage) {
   testfiles::ScratchDir scratch;
-  std::vector<uint8_t> cmyk(16 * 16 * 4, 90);
-  ASSERT_TRUE(imageio::writeCmykJpeg("cmyk.jpg", 16, 16, cmyk.data()));
-  for (const char* path : {"data/jpgs/none.jpg", "cmyk.jpg"}) {
+  testing::internal::CaptureStderr();
+  Picture picture("data/jpgs/none.jpg", 4);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: Couldn't load the image data/jpgs/none.jpg.\n");
+  EXPECT_FALSE(picture.image);
+  EXPECT_EQ(picture.resourceIndex, 4);
+}
+
+// Rewrites the frame header of a small real file: its marker at `at`, the
+// sample precision at + 4, the height at + 5, the width at + 7.
+void editFrameHeader(const std::string& path, const std::function<void(std::string& bytes, size_t at)>& edit) {
+  testfiles::writeSolidJpeg(path, {90, 90, 90}, 16, 16);
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const size_t frame = bytes.find("\xFF\xC0");
+  ASSERT_NE(frame, std::string::npos);
+  edit(bytes, frame);
+  testfiles::writeText(path, bytes);
+}
+
+// A small real file whose frame header claims another size: the header is
+// all the decoder reads before it would allocate for the whole picture.
+void writeClaimingSize(const std::string& path, int width, int height) {
+  editFrameHeader(path, [=](std::string& bytes, size_t at) {
+    bytes[at + 5] = static_cast<char>(height >> 8);
+    bytes[at + 6] = static_cast<char>(height);
+    bytes[at + 7] = static_cast<char>(width >> 8);
+    bytes[at + 8] = static_cast<char>(width);
+  });
+}
+
+// A file that exists and is a valid JPEG, but that the show does not use,
+// is not reported as missing: the reason comes first, in the same box.
+TEST(Picture, AValidPictureTheShowRefusesSaysWhyBeforeItIsNotLoaded) {
+  testfiles::ScratchDir scratch;
+  const struct {
+    std::function<void()> write;
+    const char* reason;
+  } cases[] = {
+      {[] {
+         std::vector<uint8_t> cmyk(16 * 16 * 4, 90);
+         ASSERT_TRUE(imageio::writeCmykJpeg("p.jpg", 16, 16, cmyk.data()));
+       },
+       "is a CMYK JPEG; save it as RGB or greyscale"},
+      {[] { writeClaimingSize("p.jpg", 12000, 7500); },
+       "is 12000 \u00D7 7500, larger than the 256 MiB the show decodes; scale it down"},
+      {[] { writeClaimingSize("p.jpg", 16385, 1); },
+       "is 16385 \u00D7 1, more than the 16384 pixels a side the show decodes; scale it down"},
+      {[] { writeClaimingSize("p.jpg", 1, 16385); },
+       "is 1 \u00D7 16385, more than the 16384 pixels a side the show decodes; scale it down"},
+      {[] { editFrameHeader("p.jpg", [](std::string& bytes, size_t at) { bytes[at + 4] = 12; }); },
+       "uses 12-bit samples; save it with 8-bit samples"},
+      {[] { editFrameHeader("p.jpg", [](std::string& bytes, size_t at) { bytes[at + 1] = '\xC3'; }); },
+       "is a lossless or hierarchical JPEG; save it as a baseline or progressive JPEG"},
+      {[] { editFrameHeader("p.jpg", [](std::string& bytes, size_t at) { bytes[at + 1] = '\xC5'; }); },
+       "is a lossless or hierarchical JPEG; save it as a baseline or progressive JPEG"},
+  };
+  for (const auto& c : cases) {
+    c.write();
+    if (testing::Test::HasFatalFailure()) return;
     testing::internal::CaptureStderr();
-    Picture picture(path, 4);
-    const std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(picture.image) << path;
-    EXPECT_EQ(picture.resourceIndex, 4);
-    EXPECT_EQ(testfiles::countOccurrences(errors, "Error: "), 1) << errors;
-    EXPECT_EQ(testfiles::countOccurrences(errors, "Error: Couldn't load the image " + std::string(path) + ".\n"), 1);
+    Picture picture("p.jpg", 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error: p.jpg " + std::string(c.reason) + ".\nError: Couldn't load the image p.jpg.\n");
+    EXPECT_FALSE(picture.image) << c.reason;
   }
 }
 
@@ -95,9 +153,21 @@ TEST(Picture, TruncatedFileStillDecodesWithAWarning) {
   std::filesystem::resize_file("cut.jpg", std::filesystem::file_size("whole.jpg") * 2 / 3);
   testing::internal::CaptureStderr();
   Picture picture("cut.jpg", 0);
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("Premature end of JPEG file"), std::string::npos);
+  // The decoder warns twice (the end of the file, then of the data segment):
+  // the file is named once, with the first.
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "cut.jpg: Premature end of JPEG file (the picture is used as decoded)\n");
   ASSERT_TRUE(picture.image);
   EXPECT_EQ(picture.image->pixels.size(), 256u * 256 * 3);
+
+  // Each file is named with its own first warning.
+  for (const char* name : {"a.jpg", "b.jpg"}) std::filesystem::copy_file("cut.jpg", name);
+  testing::internal::CaptureStderr();
+  Picture a("a.jpg", 0);
+  Picture b("b.jpg", 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "a.jpg: Premature end of JPEG file (the picture is used as decoded)\n"
+            "b.jpg: Premature end of JPEG file (the picture is used as decoded)\n");
 }
 
 TEST(PictureDeathTest, CorruptFileEndsTheProcessWithTheDecodersMessageAndItsName) {
@@ -105,24 +175,6 @@ TEST(PictureDeathTest, CorruptFileEndsTheProcessWithTheDecodersMessageAndItsName
   testfiles::writeText("bad.jpg", "this is not a picture");
   EXPECT_EXIT(Picture("bad.jpg", 0), testing::ExitedWithCode(1),
               "^" + testfiles::literal("Error: bad.jpg: Not a JPEG file: starts with 0x74 0x68\n") + "$");
-}
-
-// A small real file whose frame header claims another size: the header is
-// all the decoder reads before it would allocate for the whole picture.
-void writeClaimingSize(const std::string& path, int width, int height) {
-  testfiles::writeSolidJpeg(path, {90, 90, 90}, 16, 16);
-  std::string bytes;
-  {
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  const size_t frame = bytes.find("\xFF\xC0");
-  ASSERT_NE(frame, std::string::npos);
-  bytes[frame + 5] = static_cast<char>(height >> 8);
-  bytes[frame + 6] = static_cast<char>(height);
-  bytes[frame + 7] = static_cast<char>(width >> 8);
-  bytes[frame + 8] = static_cast<char>(width);
-  testfiles::writeText(path, bytes);
 }
 
 TEST(Picture, HeadersClaimingTooManyPixelsAreRefusedBeforeDecoding) {

@@ -284,7 +284,8 @@ TEST(Scene, ClosingStillIsFrame59DrawnOpaqueWithoutPlaying) {
 
 // The scenes after the opening leave out their clear when their first
 // picture covers the framebuffer: a frame smaller than the screen, even one of
-// many, must still get it.
+// many, must still get it. The title animation covers the screen throughout,
+// so that a greetings frame that does not is judged by its own size.
 TEST(Scene, LaterScenesAreClearedUnlessTheirFirstPictureCoversTheScreen) {
   constexpr uint32_t kLeftOver = 0x00ABCDEF;
   const struct {
@@ -294,6 +295,7 @@ TEST(Scene, LaterScenesAreClearedUnlessTheirFirstPictureCoversTheScreen) {
   for (const auto& scene : scenes) {
     for (const bool small : {false, true}) {
       World w = makeWorld();
+      resizeFrames(w, 0, 640, 480);
       resizeFrames(w, scene.animation, 640, 480);
       if (small) resizeFrames(w, scene.animation, 640, 478, scene.smallFrame);
       std::fill(Screen::pixels, Screen::pixels + Screen::pixelCount, kLeftOver);

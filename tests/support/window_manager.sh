@@ -4,22 +4,28 @@
 # the focus as a desktop's window manager does.
 
 wm_pid=
+wm_log=
 
 # start_window_manager: starts openbox and waits until it manages the screen
-# (it then names itself on the root window). Returns 2 with the reason on
-# standard error when it does not within 10 s.
+# (it then names itself on the root window). An openbox that ends at once is
+# started again, twice at most; returns 2 with its output on standard error
+# when none takes the screen within 10 s.
 start_window_manager() {
-  openbox --sm-disable >/dev/null 2>&1 &
-  wm_pid=$!
-  for _ in $(seq 100); do
-    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then return 0; fi
-    if ! kill -0 "$wm_pid" 2>/dev/null; then
-      echo "openbox did not start" >&2
-      return 2
-    fi
-    sleep 0.1
+  local attempt
+  wm_log=$(mktemp)
+  for attempt in 1 2 3; do
+    openbox --sm-disable >>"$wm_log" 2>&1 &
+    wm_pid=$!
+    for _ in $(seq 100); do
+      if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then return 0; fi
+      kill -0 "$wm_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$wm_pid" 2>/dev/null; then break; fi
+    echo "openbox ended at once (attempt $attempt)" >>"$wm_log"
   done
-  echo "openbox did not take the screen within 10 s" >&2
+  echo "openbox did not take the screen:" >&2
+  cat "$wm_log" >&2
   return 2
 }
 
@@ -29,6 +35,8 @@ stop_window_manager() {
     wait "$wm_pid" 2>/dev/null || true
   fi
   wm_pid=
+  [ -z "$wm_log" ] || rm -f "$wm_log"
+  wm_log=
 }
 
 # frame_on_screen ID WIDTH HEIGHT: true when window ID and the frame the

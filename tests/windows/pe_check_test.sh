@@ -8,10 +8,8 @@ set -uo pipefail
 exe=${1:?usage: pe_check_test.sh PIXELFOLK.EXE}
 objdump=x86_64-w64-mingw32-objdump
 headers=$($objdump -p "$exe") || exit 1
-failures=0
-check() {
-  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2" >&2; failures=$((failures + 1)); fi
-}
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
 
 grep -q '^Subsystem[[:space:]]*00000002[[:space:]]*(Windows GUI)' <<<"$headers"
 check $? "GUI subsystem"
@@ -46,4 +44,4 @@ x86_64-w64-mingw32-objcopy -O binary --only-section=.rsrc "$exe" "$resources" &&
   grep -a -q '<dpiAwareness[^>]*>PerMonitorV2' "$resources"
 check $? "DPI-aware manifest in the resources"
 
-exit $((failures > 0))
+finish

@@ -1,14 +1,22 @@
 # shellcheck shell=bash
 # Sourced by the Wine checks: the scratch prefix, quiet Wine, and running the
 # show from its unpacked release folder on the private X server the check was
-# started on (scripts/with-xvfb).
+# started on (scripts/with-xvfb). Each check prints one line (check, from
+# tests/support/checks.sh); when the test ends, every Wine process is ended
+# and, when anything failed, the show's standard error is shown.
 #
-#   WINEPREFIX must name the prefix made by wine_prefix.sh.
+#   WINEPREFIX must name the prefix made by wine_prefix.sh; work, the test's
+#   scratch folder, is set before this file is sourced.
+
+# shellcheck source=../support/checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
+# shellcheck source=../support/show_window.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/show_window.sh"
 
 export WINEDEBUG=-all
 # No Mono or Gecko install dialogs: the show needs neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-title="Pixelfolk enjoy dance!"
+work=${work:-}
 show_pid=
 
 # unpack ZIP DIR: the release as a user has it, in DIR/<release folder>;
@@ -28,23 +36,8 @@ start_show() {
   show_pid=$!
 }
 
-# Milliseconds since $start (date +%s%N).
-since_start() { echo $((($(date +%s%N) - start) / 1000000)); }
-
-# wait_window NAME SECONDS: prints the X window id of the first window so named.
-wait_window() {
-  local name=$1 id
-  for _ in $(seq $(($2 * 10))); do
-    id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n 1)
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    [ -n "$show_pid" ] && ! kill -0 "$show_pid" 2>/dev/null && return 1
-    sleep 0.1
-  done
-  return 1
-}
+# ms_since START: the milliseconds since START (a `date +%s%N`).
+ms_since() { echo $((($(date +%s%N) - $1) / 1000000)); }
 
 # wait_exit SECONDS: the show's exit code, or 124 when it is still running then.
 wait_exit() {
@@ -71,14 +64,11 @@ press_key() {
   xdotool key "$2"
 }
 
-# Each check prints one line; finish ends the test, with the show's standard
-# error (in $work/stderr.txt) when anything failed.
-failures=0
-check() {
-  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2" >&2; failures=$((failures + 1)); fi
-}
-finish() {
+wine_test_end() {
   stop_wine
-  [ "$failures" -eq 0 ] || { echo "stderr of the show:" >&2; sed 's/^/     /' "$work/stderr.txt" >&2; }
-  exit $((failures > 0))
+  if [ "$failures" -gt 0 ] && [ -f "$work/stderr.txt" ]; then
+    echo "stderr of the show:" >&2
+    sed 's/^/     /' "$work/stderr.txt" >&2
+  fi
 }
+trap wine_test_end EXIT

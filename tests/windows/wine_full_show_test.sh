@@ -12,7 +12,7 @@ rm -rf "$work" && mkdir -p "$work/release" || exit 1
 
 dir=$(unpack "$zip" "$work/release") || { check 1 "unpack $zip"; finish; }
 start_show "$dir"
-wait_window "$title" 60 >/dev/null
+wait_for_window "$show_pid" 60 >/dev/null
 check $? "the show's window opens"
 start=$(date +%s%N)
 # A look at the title scene with the default renderer, kept for people.

@@ -16,7 +16,7 @@ rm -rf "$work" && mkdir -p "$work/release" "$work/elsewhere" || exit 1
 
 dir=$(unpack "$zip" "$work/release") || { check 1 "unpack $zip"; finish; }
 start_show "$work/elsewhere" "$dir/pixelfolk.exe" SDL_AUDIODRIVER=no-such-driver SDL_RENDER_DRIVER=software
-window=$(wait_window "$title" 60)
+window=$(wait_for_window "$show_pid" 60)
 check $? "the show's window opens"
 [ -n "$window" ] || finish
 sleep 3

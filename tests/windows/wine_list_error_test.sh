@@ -16,7 +16,7 @@ rm -rf "$work" && mkdir -p "$work/release" "$work/empty" || exit 1
 dir=$(unpack "$zip" "$work/release") || { check 1 "unpack $zip"; finish; }
 rm "$dir/resinfo.rli"
 start_show "$work/empty" "$dir/pixelfolk.exe"
-box=$(wait_window "Error" 60)
+box=$(wait_for_window "$show_pid" 60 Error)
 check $? "a message box captioned \"Error\" appears"
 [ -n "$box" ] || finish
 
@@ -24,7 +24,7 @@ check $? "a message box captioned \"Error\" appears"
 sleep 2
 kill -0 "$show_pid" 2>/dev/null
 check $? "the show waits while the box is up"
-[ -z "$(xdotool search --name "^${title}\$" 2>/dev/null)" ]
+[ -z "$(xdotool search --name "^${show_title}\$" 2>/dev/null)" ]
 check $? "no show window behind the box"
 import -window root "$work/box.png"
 

@@ -39,16 +39,16 @@ rm -rf "$work" && mkdir -p "$work/release" || exit 1
 
 dir=$(unpack "$zip" "$work/release") || { check 1 "unpack $zip"; finish; }
 start_show "$dir" SDL_AUDIODRIVER=dummy SDL_RENDER_DRIVER=software
-window=$(wait_window "$title" 60)
-check $? "a window titled \"$title\" opens"
+window=$(wait_for_window "$show_pid" 60)
+check $? "a window titled \"$show_title\" opens"
 [ -n "$window" ] || finish
 start=$(date +%s%N)
 
 sleep "$shot_after"
-before=$(since_start)
+before=$(ms_since "$start")
 import -window root "$work/shot.png"
 check $? "screenshot after ${shot_after} s"
-after=$(since_start)
+after=$(ms_since "$start")
 echo "     taken between $before and $after ms after the window appeared"
 from=$(awk -v t="$before" 'BEGIN { t = t / 1000 - 0.5; printf "%.3f", t < 0 ? 0 : t }')
 to=$(awk -v t="$after" 'BEGIN { printf "%.3f", t / 1000 + 0.3 }')

@@ -5,12 +5,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "app/media_location.h"
 #include "app/show_loop.h"
+#include "app/show_startup.h"
 #include "frame_sinks.h"
+#include "platform/executable_path.h"
 #include "platform/platform.h"
 #include "progress_line.h"
 #include "render/screen.h"
@@ -20,10 +24,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kAudioRate = 44100;
-
 // Which frames are drawn and which are written. Every frame from the first is
-// drawn, written or not, because the scene carries state from frame to frame.
+// run, written or not, because the scene carries state from frame to frame;
+// those before the first written one without pixels.
 struct FramePlan {
   long drawUpTo = 0;      // frames 0 .. drawUpTo are drawn
   long firstWritten = 0;  // frames firstWritten .. drawUpTo are written
@@ -104,14 +107,14 @@ int fail(const std::string& message) {
 }  // namespace
 
 double frameTime(long k, const FrameRate& fps) {
-  return static_cast<double>(k) * static_cast<double>(fps.denominator) / static_cast<double>(fps.numerator);
+  return historyFrameTime(k, HistoryRate{fps.numerator, fps.denominator});
 }
 
 int runCapture(const CaptureOptions& o) {
   FrameFormat format;
   format.fpsNumerator = o.fps.numerator;
   format.fpsDenominator = o.fps.denominator;
-  format.audioRate = kAudioRate;
+  format.audioRate = kShowMusicRate;
 
   // Output paths are taken from where the tool was started, before it moves
   // into the show directory.
@@ -130,17 +133,28 @@ int runCapture(const CaptureOptions& o) {
     sinks.push_back(std::move(video));
   }
 
-  std::error_code ec;
-  if (!fs::is_regular_file(fs::path(o.showDir) / "resinfo.rli", ec)) {
-    return fail("no show in " + o.showDir + " (it has no resinfo.rli); build the show or name its folder with -C");
-  }
-  fs::current_path(o.showDir, ec);
-  if (ec) return fail("cannot enter " + o.showDir + ": " + ec.message());
-
+  // From here on the show's own code loads the show, with the show's own
+  // messages for bad media: on standard error only.
   platform::keepMessagesOffScreen();
-  ShowReplay replay(o.loadDelay);
-  if (!replay.hasMusic()) {
-    std::fprintf(stderr, "pixelfolk-capture: demo.xm not loaded: the capture is silent and stays in the opening\n");
+  if (o.showDir.empty()) {
+    if (!enterMediaFolder("Name the show's folder with -C.")) return 1;
+  } else {
+    // A folder named with -C is taken as the show takes its working
+    // directory: anything by the list's name is read, and its fault named.
+    if (!platform::pathExists((fs::path(o.showDir) / kResourceListName).string())) {
+      return fail("no show in " + o.showDir + " (it has no " + kResourceListName +
+                  "); build the show or name its folder with -C");
+    }
+    std::error_code ec;
+    fs::current_path(o.showDir, ec);
+    if (ec) return fail("cannot enter " + o.showDir + ": " + ec.message());
+  }
+
+  std::unique_ptr<ShowReplay> replay;
+  try {
+    replay = std::make_unique<ShowReplay>(o.loadDelay);
+  } catch (const std::bad_alloc&) {
+    endForLackOfMemory();
   }
 
   const FramePlan plan = planFrames(o);
@@ -148,7 +162,7 @@ int runCapture(const CaptureOptions& o) {
   if (written <= 0) return fail("the time range holds no frame");
   const double audioFrom = plan.singleAt >= 0 ? plan.singleAt : frameTime(plan.firstWritten, o.fps);
   const double audioTo = plan.singleAt >= 0 ? plan.singleAt : frameTime(plan.drawUpTo + 1, o.fps);
-  const std::vector<int16_t> audio = replay.audio(audioFrom, audioTo);
+  const std::vector<int16_t> audio = replay->audio(audioFrom, audioTo);
 
   std::string error;
   auto abandonAll = [&](const std::string& why) {
@@ -160,10 +174,16 @@ int runCapture(const CaptureOptions& o) {
   }
 
   Progress progress(!o.quiet && written > 1 && platform::standardErrorIsTerminal(), written, o.fps.value());
-  for (long k = 0; k <= plan.drawUpTo; ++k) {
+  const HistoryRate history{o.fps.numerator, o.fps.denominator};
+  for (long k = plan.firstWritten; k <= plan.drawUpTo; ++k) {
     const bool last = k == plan.drawUpTo;
-    replay.renderFrame(last && plan.singleAt >= 0 ? plan.singleAt : frameTime(k, o.fps));
-    if (k < plan.firstWritten) continue;
+    const double t = last && plan.singleAt >= 0 ? plan.singleAt : frameTime(k, o.fps);
+    // The frames before the first written one are replayed without pixels.
+    if (k == plan.firstWritten) {
+      replay->seek(t, history);
+    } else {
+      replay->renderFrame(t);
+    }
     for (auto& sink : sinks) {
       if (!sink->addFrame(Screen::pixels, &error)) return abandonAll(error);
     }

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/media_location.h"
-
 namespace {
 
 bool parseSeconds(const std::string& text, double* out) {
@@ -86,7 +84,6 @@ const char* captureUsage() {
 
 std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>& args, std::string* error) {
   CaptureOptions o;
-  bool showDirGiven = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string* out) {
@@ -112,7 +109,6 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
       o.quiet = true;
     } else if (a == "-C" || a == "--show-dir") {
       if (!value(&o.showDir)) return std::nullopt;
-      showDirGiven = true;
     } else if (a == "--frames") {
       if (!value(&o.framesDir)) return std::nullopt;
     } else if (a == "--video") {
@@ -138,7 +134,7 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
       std::string text;
       if (!value(&text)) return std::nullopt;
       if (!parsePngCompression(text, &o.pngCompression)) {
-        *error = "--png-compression takes fast or zlib, not '" + text + "'";
+        *error = "--png-compression takes fast, libdeflate or zlib, not '" + text + "'";
         return std::nullopt;
       }
     } else if (a == "--threads") {
@@ -201,15 +197,6 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
   if (o.to && *o.to < o.from) {
     *error = "--to lies before --from";
     return std::nullopt;
-  }
-  // The show's own rule for finding its media.
-  if (!showDirGiven) {
-    const MediaChoice media = locateShowMedia();
-    if (!media.found) {
-      *error = mediaNotFoundMessage(media) + " Name the show's folder with -C.";
-      return std::nullopt;
-    }
-    if (!media.workingDirectory) o.showDir = media.folder;
   }
   return o;
 }

@@ -14,7 +14,7 @@ struct FrameRate {
 };
 
 struct CaptureOptions {
-  std::string showDir = ".";
+  std::string showDir;  // from -C; empty: found as the show finds its media
   FrameRate fps;
   double from = 0.0;
   std::optional<double> to;  // default: through the show's last frame

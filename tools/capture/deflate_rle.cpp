@@ -18,9 +18,7 @@
 
 namespace {
 
-// Input bytes per block: small enough that each block's codes follow the
-// picture's local colours, large enough that the code tables cost little.
-constexpr size_t kBlockBytes = 128 * 1024;
+constexpr size_t kBlockBytes = ZlibRleWriter::kBlockBytes;
 constexpr int kMinMatch = 3;
 constexpr int kMaxMatch = 258;
 constexpr int kLitLenSymbols = 286;

@@ -14,6 +14,11 @@
 // Keeps its working memory from one call to the next: one per thread.
 class ZlibRleWriter {
  public:
+  // Input bytes per deflate block: small enough that each block's codes
+  // follow the picture's local colours, large enough that the code tables
+  // cost little.
+  static constexpr size_t kBlockBytes = 128 * 1024;
+
   ZlibRleWriter();
   ~ZlibRleWriter();
 

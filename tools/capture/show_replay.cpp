@@ -2,39 +2,35 @@
 
 #include <cmath>
 
+#include "app/show_startup.h"
 #include "music/instrument_counters.h"
-#include "platform/platform.h"
+#include "music/module_renderer.h"
+#include "music/module_report.h"
 #include "render/font.h"
 #include "resources/data_controller.h"
-#include "script/scene.h"
 
 namespace {
 
-constexpr int kRate = 44100;
-
-int64_t sampleFrameAt(double seconds) { return std::llround(seconds * kRate); }
+int64_t sampleFrameAt(double seconds) { return std::llround(seconds * kShowMusicRate); }
 
 }  // namespace
 
+// In the live show's order: the list and its pictures, the font, the music.
 ShowReplay::ShowReplay(double loadDelay) : loadDelay_(loadDelay) {
-  data_ = std::make_unique<DataController>("resinfo.rli");
-  Picture* fontPicture = data_->getPicture(0);
-  if (fontPicture == nullptr) platform::showMessageBox("Error", "Couldn't load font from Resource Manager!");
-  font_ = std::make_unique<Font>(16, 8, 32, 32, fontPicture);
-  timeline_ = scanTriggerTimelineFile("demo.xm", kRate, &music_);
+  data_ = loadShowResources();
+  font_ = cutShowFont(*data_);
+  ModuleRenderer module;
+  const bool loaded = module.loadFile(kShowMusicFile, kShowMusicRate);
+  reportModuleLoad(kShowMusicFile, module, loaded);
+  timeline_ = scanTriggerTimeline(module, &music_);
+  engine_ = std::make_unique<ShowEngine>(*data_, *font_, timeline_, loadDelay_);
 }
 
 ShowReplay::~ShowReplay() = default;
 
-void ShowReplay::renderFrame(double showTime) {
-  clock_.update(kReplayClockOrigin + showTime);
-  const double musicTime = showTime - loadDelay_;
-  // Before the music starts no note has played.
-  const bool playing = musicTime >= 0.0;
-  instrument1Hits.store(playing ? timeline_.hitsUpTo(1, musicTime) : 0, std::memory_order_relaxed);
-  instrument4Hits.store(playing ? timeline_.hitsUpTo(4, musicTime) : 0, std::memory_order_relaxed);
-  runScene(*data_, clock_, *font_);
-}
+void ShowReplay::seek(double showTime, const HistoryRate& rate) { engine_->seek(showTime, rate); }
+
+void ShowReplay::renderFrame(double showTime) { engine_->drawFrame(showTime); }
 
 std::vector<int16_t> ShowReplay::audio(double from, double to) const {
   const int64_t first = sampleFrameAt(from);

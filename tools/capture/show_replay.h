@@ -9,16 +9,13 @@
 
 #include <vector>
 
-#include "app/frame_clock.h"
+#include "app/show_engine.h"
 #include "music/trigger_timeline.h"
 
 class DataController;
 class Font;
 
-// As if the performance counter had been running this long when the show
-// started: the first frame's step is then as large as in a live run, and a
-// power of two keeps frame times exact.
-inline constexpr double kReplayClockOrigin = 1024.0;
+inline constexpr double kReplayClockOrigin = kShowClockOrigin;
 
 class ShowReplay {
  public:
@@ -28,11 +25,15 @@ class ShowReplay {
   explicit ShowReplay(double loadDelay);
   ~ShowReplay();
 
+  // Draws the frame at `showTime` seconds into Screen::pixels as the first
+  // frame of a capture: the frames of `rate` before it are replayed unseen.
+  void seek(double showTime, const HistoryRate& rate);
+
   // Draws the frame at `showTime` seconds into Screen::pixels. Frames must
   // come in increasing time: the scene keeps state from frame to frame.
   void renderFrame(double showTime);
 
-  // False when "demo.xm" did not load: the show then runs silent, as live.
+  // False when the module did not load: the show then runs silent, as live.
   bool hasMusic() const { return timeline_.loaded; }
 
   // Stereo samples of show time [from, to), silence where no music plays.
@@ -42,7 +43,7 @@ class ShowReplay {
   double loadDelay_;
   std::unique_ptr<DataController> data_;
   std::unique_ptr<Font> font_;
-  FrameClock clock_{kReplayClockOrigin};
   TriggerTimeline timeline_;
   std::vector<int16_t> music_;  // interleaved stereo, the module played once
+  std::unique_ptr<ShowEngine> engine_;
 };

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/common/message_lines.h"
 #include "platform/desktop/native_system.h"
 #include "platform/exit_hooks.h"
 #include "platform/platform.h"
@@ -32,7 +33,7 @@ bool messageBoxesVisible() {
 }
 
 void showMessageBox(const char* caption, const char* text) {
-  std::fprintf(stderr, "%s: %s\n", caption, text);
+  std::fputs(captionEveryLine(caption, text).c_str(), stderr);
   std::fflush(stderr);
   if (messageBoxesVisible()) showNativeMessageBox(caption, text);
 }

@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 
+#include "platform/common/message_lines.h"
 #include "platform/desktop/native_system.h"
 #include "platform/platform.h"
 
@@ -20,8 +22,20 @@ bool hasEnvironment(const char* name) {
 
 bool nativeScreenAvailable() { return hasEnvironment("DISPLAY") || hasEnvironment("WAYLAND_DISPLAY"); }
 
+// SDL's X11 box neither wraps its text nor keeps to the screen: it is as wide
+// as its longest line. Its 12-point font takes about 10 pixels a character of
+// a path at 100 dpi, so 56 of them and the margins fit a 640-pixel screen.
+constexpr size_t kMessageBoxColumns = 56;
+
+// SDL tries a zenity dialog before its own X11 box, and now and then that
+// attempt fails in a way that skips the X11 box too ("zenity reported error
+// or failed to launch"): the box is asked for once more before the text is
+// left on standard error alone.
 void showNativeMessageBox(const char* caption, const char* text) {
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+  const std::string lines = breakIntoLines(text, kMessageBoxColumns);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, lines.c_str(), nullptr) == 0) return;
+  }
 }
 
 bool queryCounterFrequency(int64_t* frequency) {

@@ -46,6 +46,11 @@ bool fitInside(const int32_t size[2], const int32_t room[2], int32_t* width, int
   return true;
 }
 
+// How long a window at the desktop's edge waits to learn its frame, and the
+// largest frame a window manager is expected to add.
+constexpr int kFrameWaitMilliseconds = 300;
+constexpr int32_t kLargestFrame = 64;
+
 class SdlDisplayDevice final : public DisplayDevice {
  public:
   // The driver is SDL's video subsystem and the device the first display.
@@ -313,15 +318,37 @@ class SdlDisplayDevice final : public DisplayDevice {
 
   void fitShownWindowWithItsFrame() {
     int top = 0, left = 0, bottom = 0, right = 0;
+    // The window manager tells the frame's size a little after the window is
+    // mapped; only a window that reaches the desktop's edge waits for it.
+    if (nearDesktopEdge()) {
+      for (int waited = 0; waited < kFrameWaitMilliseconds; waited += 10) {
+        SDL_PumpEvents();
+        if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 && top + left + bottom + right > 0)
+          break;
+        SDL_Delay(10);
+      }
+    }
     if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 &&
         fitWindowToDesktop(left + right, top + bottom)) {
+      // Centred with its frame: SDL would centre the inside alone and push
+      // the title bar off the top.
+      SDL_Rect usable{};
+      SDL_GetDisplayUsableBounds(0, &usable);
       SDL_SetWindowSize(window, windowedWidth, windowedHeight);
-      SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+      SDL_SetWindowPosition(window, usable.x + left + (usable.w - left - right - windowedWidth) / 2,
+                            usable.y + top + (usable.h - top - bottom - windowedHeight) / 2);
     }
     if (shrunkFrom[0] > 0) {
       std::fprintf(stderr, "pixelfolk: a %dx%d window does not fit the %dx%d desktop; using %dx%d\n", shrunkFrom[0],
                    shrunkFrom[1], desktopSize[0], desktopSize[1], windowedWidth, windowedHeight);
     }
+  }
+
+  // Within a frame's width of the usable desktop's size.
+  bool nearDesktopEdge() const {
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return false;
+    return windowedWidth > usable.w - kLargestFrame || windowedHeight > usable.h - kLargestFrame;
   }
 
   // Black bars around the picture, the picture scaled into the rest.

@@ -87,7 +87,7 @@ uint32_t virtualKeyFor(SDL_Keycode key) {
   if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uint32_t>('0' + (key - SDLK_0));
   switch (key) {
     case SDLK_ESCAPE:
-      return 27;
+      return virtualkey::escape;
     case SDLK_BACKSPACE:
       return 8;
     case SDLK_TAB:
@@ -95,7 +95,21 @@ uint32_t virtualKeyFor(SDL_Keycode key) {
     case SDLK_RETURN:
       return 13;
     case SDLK_SPACE:
-      return 32;
+      return virtualkey::space;
+    case SDLK_PAGEUP:
+      return virtualkey::pageUp;
+    case SDLK_PAGEDOWN:
+      return virtualkey::pageDown;
+    case SDLK_HOME:
+      return virtualkey::home;
+    case SDLK_LEFT:
+      return virtualkey::left;
+    case SDLK_RIGHT:
+      return virtualkey::right;
+    case SDLK_PERIOD:
+      return virtualkey::period;
+    case SDLK_COMMA:
+      return virtualkey::comma;
     default:
       return 0;
   }

@@ -20,7 +20,8 @@ struct TranslatedEvent {
 TranslatedEvent translateSdlEvent(const SDL_Event& event, uint32_t windowId, bool windowed);
 
 // A Win32-style virtual-key code for the keys the show could care about
-// (27 for Escape, letters as upper case, digits), else 0.
+// (27 for Escape, letters as upper case, digits, and the rehearsal's Space,
+// arrows, Home, Page Up/Down, '.' and ','), else 0.
 uint32_t virtualKeyFor(SDL_Keycode key);
 
 // The character of a text-input event as one byte: ASCII as it is, anything

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "platform/common/message_lines.h"
 #include "platform/exit_hooks.h"
 #include "platform/platform.h"
 
@@ -39,7 +40,7 @@ bool messageBoxesVisible() { return !messagesOffScreen; }
 // A page must never block on a modal box: the text goes to the page's error
 // panel, and the line on standard error to the browser's console.
 void showMessageBox(const char* caption, const char* text) {
-  std::fprintf(stderr, "%s: %s\n", caption, text);
+  std::fputs(captionEveryLine(caption, text).c_str(), stderr);
   std::fflush(stderr);
   if (!messagesOffScreen) pixelfolk_page_message(caption, text);
 }

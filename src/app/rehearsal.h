@@ -1,0 +1,86 @@
+// A show that starts anywhere and, in a rehearsal, pauses, steps, seeks and
+// loops: the show time, the keys and what each pass draws. It owns no window
+// and no sound device, so that it runs on a fake clock in tests; the live
+// program presents what it draws (app/rehearsed_show.h).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "app/show_engine.h"
+#include "script/scene_marks.h"
+
+class SamplePlayback;
+
+// The step of '.' and ',': one frame of a 60 fps history.
+inline constexpr HistoryRate kStepRate{60, 1};
+inline constexpr double kSkipSeconds = 5.0;
+
+class Rehearsal {
+ public:
+  struct Settings {
+    double startTime = 0.0;
+    bool controls = false;  // a rehearsal: keys act and the end pauses
+    bool paused = false;    // with controls: start paused
+  };
+
+  // What one pass did.
+  struct Pass {
+    bool drew = false;   // Screen::pixels holds a new frame
+    bool ended = false;  // the show is over: present this frame and end
+  };
+
+  // `now` reads the real clock in seconds. `playback` may be null (no music).
+  Rehearsal(ShowEngine& engine, SamplePlayback* playback, std::vector<SceneMark> marks, const Settings& settings,
+            std::function<double()> now);
+
+  // Keys arrive between passes (the display hands them over while it
+  // presents) and act at the start of the next pass, in their order.
+  void press(uint32_t virtualKey);
+
+  // One pass of the frame loop: the keys, then the frame that is due.
+  Pass pass();
+
+  // After reloaded media or music: the next pass draws the frame at the
+  // same show time again, from the start of its history.
+  void redraw() { redrawDue_ = true; }
+  void useMarks(std::vector<SceneMark> marks) { marks_ = std::move(marks); }
+
+  bool paused() const { return paused_; }
+  bool looping() const { return looping_; }
+  bool overlayShown() const { return overlay_; }
+  // The show time of the frame last drawn.
+  double showTime() const { return engine_.showTime(); }
+  const char* loopedScene() const;
+
+ private:
+  void apply(uint32_t key);
+  void seek(double showTime);
+  void setPaused(bool paused);
+  double liveShowTime() const;
+  void placeLoop();
+  const SceneMark* markAtOrBefore(double t) const;
+
+  ShowEngine& engine_;
+  SamplePlayback* playback_;
+  std::vector<SceneMark> marks_;
+  bool controls_;
+  std::function<double()> now_;
+  std::vector<uint32_t> keys_;
+
+  bool paused_ = false;
+  bool looping_ = false;
+  bool overlay_ = false;
+  bool started_ = false;
+  bool sought_ = false;  // this pass has drawn a sought frame
+  bool redrawDue_ = false;
+  double startTime_;
+  bool startPaused_;
+  // The show time runs from anchorTime_ at the real time anchorReading_.
+  double anchorTime_ = 0.0;
+  double anchorReading_ = 0.0;
+  double loopStart_ = 0.0;
+  double loopEnd_ = 0.0;
+  const char* loopName_ = "";
+};

@@ -1,0 +1,198 @@
+#include "app/rehearsed_show.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/media_reload.h"
+#include "app/precision_timer.h"
+#include "app/rehearsal.h"
+#include "app/show_engine.h"
+#include "app/show_startup.h"
+#include "display/display.h"
+#include "music/instrument_counters.h"
+#include "music/music_player.h"
+#include "music/sample_playback.h"
+#include "platform/audio_output.h"
+#include "platform/frame_loop.h"
+#include "platform/platform.h"
+#include "render/overlay.h"
+#include "render/screen.h"
+#include "script/scene.h"
+#include "script/scene_marks.h"
+
+namespace {
+
+// Twice a second is soon enough for a file saved by hand.
+constexpr double kPollSeconds = 0.5;
+
+RehearsalRequest request;
+bool requested = false;
+
+struct LiveShow {
+  ShowMedia media;
+  std::unique_ptr<SamplePlayback> playback;
+  std::unique_ptr<ShowEngine> engine;
+  std::unique_ptr<Rehearsal> rehearsal;
+  std::unique_ptr<MediaWatch> watch;
+  PrecisionTimer* timer = nullptr;
+  bool controls = false;
+  double nextPoll = 0.0;
+  std::vector<std::string> mediaErrors;
+  std::string musicError;
+
+  // The scene without the overlay, for the passes that draw no new frame.
+  std::vector<uint32_t> scene = std::vector<uint32_t>(Screen::pixelCount);
+  double drawMilliseconds = 0.0;
+  double presentMilliseconds = 0.0;
+  int framesPerSecond = 0;
+  int framesThisSecond = 0;
+  double secondStart = 0.0;
+};
+
+void pressKey(void* user, uint32_t virtualKey) { static_cast<LiveShow*>(user)->rehearsal->press(virtualKey); }
+
+void reloadMedia(LiveShow& show, const MediaWatch::Changes& changes) {
+  std::vector<std::string> messages;
+  // A full reload frees the media the engine still points at; it is handed
+  // the new ones before anything is drawn.
+  if (!reloadChanges(kResourceListName, changes, &show.media, &messages)) {
+    show.mediaErrors = messages;
+    for (const std::string& m : messages) std::fprintf(stderr, "pixelfolk: reload: %s\n", m.c_str());
+    return;
+  }
+  show.engine->useMedia(*show.media.data, *show.media.font);
+  show.mediaErrors.clear();
+  show.rehearsal->redraw();
+  std::fprintf(stderr, "pixelfolk: reload: media reloaded at %.3f s\n", show.rehearsal->showTime());
+}
+
+void reloadMusic(LiveShow& show) {
+  Soundtrack fresh;
+  std::string message;
+  if (!loadSoundtrack(kShowMusicFile, kShowMusicRate, &fresh, &message)) {
+    show.musicError = message;
+    std::fprintf(stderr, "pixelfolk: reload: %s\n", message.c_str());
+    return;
+  }
+  show.engine->useTimeline(fresh.timeline);
+  show.rehearsal->useMarks(sceneMarks(fresh.timeline));
+  show.playback->replace(fresh.timeline, std::move(fresh.samples), show.rehearsal->showTime());
+  show.musicError.clear();
+  show.rehearsal->redraw();
+  std::fprintf(stderr, "pixelfolk: reload: music reloaded at %.3f s\n", show.rehearsal->showTime());
+}
+
+void pollFiles(LiveShow& show, double now) {
+  if (!show.controls || now < show.nextPoll) return;
+  show.nextPoll = now + kPollSeconds;
+  const MediaWatch::Changes changes = show.watch->poll();
+  if (changes.media()) reloadMedia(show, changes);
+  if (changes.music) reloadMusic(show);
+}
+
+std::vector<overlay::Line> overlayLines(const LiveShow& show) {
+  const Rehearsal& r = *show.rehearsal;
+  char text[160];
+  std::vector<overlay::Line> lines;
+  std::snprintf(text, sizeof text, "%.3f s%s%s%s", r.showTime(), r.paused() ? "  paused" : "",
+                r.looping() ? "  loop: " : "", r.loopedScene());
+  lines.push_back({text});
+  const int32_t hits1 = instrument1Hits.load(std::memory_order_relaxed);
+  std::snprintf(text, sizeof text, "instrument 1: %d  instrument 4: %d", hits1,
+                instrument4Hits.load(std::memory_order_relaxed));
+  lines.push_back({text});
+  std::snprintf(text, sizeof text, "scene: %s  picture: %d", sceneNameFor(hits1), shownPictureIndex);
+  lines.push_back({text});
+  std::snprintf(text, sizeof text, "%d fps  draw %.1f ms  present %.1f ms", show.framesPerSecond, show.drawMilliseconds,
+                show.presentMilliseconds);
+  lines.push_back({text});
+  for (const std::string& m : show.mediaErrors) lines.push_back({m, overlay::kYellow});
+  if (!show.musicError.empty()) lines.push_back({show.musicError, overlay::kYellow});
+  return lines;
+}
+
+void showPass(void* user) {
+  LiveShow& show = *static_cast<LiveShow*>(user);
+  pollFiles(show, show.timer->seconds());
+  // The draw time is the scene's alone, without the look at the files.
+  const double passStart = show.timer->seconds();
+
+  const Rehearsal::Pass pass = show.rehearsal->pass();
+  const double drawn = show.timer->seconds();
+  if (show.controls) {
+    if (pass.drew) {
+      show.drawMilliseconds = (drawn - passStart) * 1000.0;
+      std::memcpy(show.scene.data(), Screen::pixels, sizeof Screen::pixels);
+    } else {
+      std::memcpy(Screen::pixels, show.scene.data(), sizeof Screen::pixels);
+    }
+    if (show.rehearsal->overlayShown()) overlay::draw(Screen::pixels, overlayLines(show));
+  }
+
+  displayPresent(Screen::pixels);
+  const double presented = show.timer->seconds();
+  show.presentMilliseconds = (presented - drawn) * 1000.0;
+  ++show.framesThisSecond;
+  if (presented - show.secondStart >= 1.0) {
+    show.framesPerSecond = show.framesThisSecond;
+    show.framesThisSecond = 0;
+    show.secondStart = presented;
+  }
+
+  if (pass.ended) {
+    // The show's objects are left to the end of the process, as after Escape.
+    displayClose();
+    platform::exitProcess(0);
+  }
+  // A paused show has nothing new to draw; it looks at the keys and files
+  // about a hundred times a second.
+  if (!pass.drew && show.rehearsal->paused()) platform::sleepMilliseconds(10);
+}
+
+void startSound(LiveShow& show) {
+  Soundtrack soundtrack;
+  std::string message;
+  if (!loadSoundtrack(kShowMusicFile, kShowMusicRate, &soundtrack, &message))
+    std::fprintf(stderr, "%s\n", message.c_str());
+  show.playback = std::make_unique<SamplePlayback>(soundtrack.timeline, std::move(soundtrack.samples));
+
+  startMusicOutput(kShowMusicRate, SamplePlayback::fillOutput, show.playback.get());
+
+  show.engine = std::make_unique<ShowEngine>(*show.media.data, *show.media.font, soundtrack.timeline);
+  Rehearsal::Settings settings;
+  settings.startTime = request.startTime;
+  settings.controls = request.controls;
+  settings.paused = request.paused;
+  PrecisionTimer* timer = show.timer;
+  show.rehearsal = std::make_unique<Rehearsal>(*show.engine, show.playback.get(), sceneMarks(soundtrack.timeline),
+                                               settings, [timer] { return timer->seconds(); });
+}
+
+}  // namespace
+
+void requestRehearsal(const RehearsalRequest& r) {
+  request = r;
+  requested = true;
+}
+
+bool rehearsalRequested() { return requested; }
+
+void runRehearsedShow(std::unique_ptr<DataController> data, std::unique_ptr<Font> font) {
+  // Kept for the rest of the process: a browser's frame loop returns from
+  // runFrameLoop while the passes still need it.
+  static LiveShow show;
+  show.media.data = std::move(data);
+  show.media.font = std::move(font);
+  show.timer = PrecisionTimer::instance();
+  show.controls = request.controls;
+  startSound(show);
+  if (show.controls) {
+    show.watch = std::make_unique<MediaWatch>(kResourceListName, kShowMusicFile);
+    show.nextPoll = show.timer->seconds() + kPollSeconds;
+    displaySetKeyHandler(pressKey, &show);
+  }
+  show.secondStart = show.timer->seconds();
+  platform::runFrameLoop(showPass, &show);
+}

@@ -1,0 +1,31 @@
+// The rehearsal's overlay: lines of small text in a darkened box at the top
+// left of the framebuffer, drawn over the scene just before it is presented.
+// Its own 5 x 8 font, doubled, since the show's font has 32 x 32 glyphs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace overlay {
+
+inline constexpr int kScale = 2;
+inline constexpr uint32_t kWhite = 0x00FFFFFF;
+inline constexpr uint32_t kYellow = 0x00FFE040;
+
+struct Line {
+  std::string text;  // ASCII; any other byte shows as '?'
+  uint32_t colour = kWhite;
+};
+
+// How many characters fit on one line of the box.
+int charactersPerLine();
+
+// A line cut into lines that fit, at spaces where it can be.
+std::vector<Line> wrapped(const Line& line);
+
+// Darkens the box the lines need and writes them into it; lines too long are
+// wrapped, lines below the framebuffer left out.
+void draw(uint32_t* framebuffer, const std::vector<Line>& lines);
+
+}  // namespace overlay

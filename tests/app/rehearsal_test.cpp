@@ -1,0 +1,240 @@
+// The rehearsal's keys and clock on the generated show, with a fake clock and
+// the audio thread's calls made by hand.
+#include "app/rehearsal.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/show_loop.h"
+#include "generated_show.h"
+#include "music/instrument_counters.h"
+#include "music/sample_playback.h"
+#include "platform/display_device.h"
+#include "render/screen.h"
+#include "script/scene_marks.h"
+
+namespace {
+
+using generatedshow::gridTime;
+
+class RehearsalTest : public testing::Test {
+ protected:
+  RehearsalTest()
+      : show_(generatedshow::show()),
+        engine_(*show_.data, *show_.font, show_.timeline),
+        playback_(show_.timeline, show_.samples),
+        marks_(sceneMarks(show_.timeline)) {}
+
+  void SetUp() override { ASSERT_TRUE(show_.timeline.loaded) << "no demo.xm in " << PIXELFOLK_SHOW_DIR; }
+
+  Rehearsal& start(double at, bool controls, bool paused) {
+    Rehearsal::Settings settings;
+    settings.startTime = at;
+    settings.controls = controls;
+    settings.paused = paused;
+    rehearsal_ = std::make_unique<Rehearsal>(engine_, &playback_, marks_, settings, [this] { return now_; });
+    EXPECT_TRUE(rehearsal_->pass().drew);
+    return *rehearsal_;
+  }
+
+  double markTime(const char* name) const {
+    for (const SceneMark& m : marks_) {
+      if (std::string(m.name) == name) return m.showTime;
+    }
+    ADD_FAILURE() << "no mark " << name;
+    return -1.0;
+  }
+
+  // What the audio thread does while the show runs for `seconds`.
+  std::vector<int16_t> playAudio(double seconds) {
+    std::vector<int16_t> heard;
+    std::vector<int16_t> buffer(512 * 2);
+    for (int i = 0; i < static_cast<int>(seconds * 44100 / 512); ++i) {
+      playback_.fill(buffer.data(), 512);
+      heard.insert(heard.end(), buffer.begin(), buffer.end());
+    }
+    return heard;
+  }
+
+  generatedshow::Show& show_;
+  ShowEngine engine_;
+  SamplePlayback playback_;
+  std::vector<SceneMark> marks_;
+  std::unique_ptr<Rehearsal> rehearsal_;
+  double now_ = 100.0;
+};
+
+std::vector<uint32_t> screen() { return std::vector<uint32_t>(Screen::pixels, Screen::pixels + Screen::pixelCount); }
+
+TEST_F(RehearsalTest, StartsPausedOnItsFrameAndStepsOneFrameEachWay) {
+  const long first = 3450;  // 57.5 s
+  const auto history = generatedshow::historyFrames({first - 1, first, first + 1, first + 2});
+  Rehearsal& r = start(57.5, true, true);
+  EXPECT_TRUE(r.paused());
+  EXPECT_EQ(screen(), history.at(first).pixels);
+
+  now_ += 3.0;
+  EXPECT_FALSE(r.pass().drew) << "paused, nothing new is drawn";
+  EXPECT_EQ(r.showTime(), 57.5);
+
+  const struct {
+    uint32_t key;
+    long frame;
+  } steps[] = {{virtualkey::period, first + 1},
+               {virtualkey::period, first + 2},
+               {virtualkey::comma, first + 1},
+               {virtualkey::comma, first},
+               {virtualkey::comma, first - 1}};
+  for (const auto& step : steps) {
+    r.press(step.key);
+    EXPECT_TRUE(r.pass().drew);
+    EXPECT_EQ(r.showTime(), gridTime(step.frame));
+    EXPECT_EQ(screen(), history.at(step.frame).pixels) << step.frame;
+    EXPECT_TRUE(r.paused());
+  }
+}
+
+TEST_F(RehearsalTest, PauseHoldsThePictureAndTheMusicAndResumeGoesOnFromTheSameSample) {
+  Rehearsal& r = start(20.0, true, false);
+  playAudio(0.5);
+  now_ += 0.5;
+  ASSERT_TRUE(r.pass().drew);
+  r.press(virtualkey::space);
+  r.pass();
+  ASSERT_TRUE(r.paused());
+  const std::vector<uint32_t> held = screen();
+  const double heldTime = r.showTime();
+  const int64_t position = playback_.position();
+  const int32_t hits1 = instrument1Hits.load();
+  const int32_t hits4 = instrument4Hits.load();
+
+  // Two seconds of the audio thread and the frame loop: silence, no note, no frame.
+  const std::vector<int16_t> heard = playAudio(2.0);
+  EXPECT_TRUE(std::all_of(heard.begin(), heard.end(), [](int16_t v) { return v == 0; }));
+  for (int i = 0; i < 20; ++i) {
+    now_ += 0.1;
+    EXPECT_FALSE(r.pass().drew);
+  }
+  EXPECT_EQ(playback_.position(), position);
+  EXPECT_EQ(instrument1Hits.load(), hits1);
+  EXPECT_EQ(instrument4Hits.load(), hits4);
+  EXPECT_EQ(screen(), held);
+  EXPECT_EQ(r.showTime(), heldTime);
+
+  r.press(virtualkey::space);
+  r.pass();
+  EXPECT_FALSE(r.paused());
+  const std::vector<int16_t> resumed = playAudio(0.02);
+  ASSERT_FALSE(resumed.empty());
+  EXPECT_TRUE(std::equal(resumed.begin(), resumed.end(), show_.samples.begin() + position * 2));
+  now_ += 0.1;
+  EXPECT_TRUE(r.pass().drew);
+  EXPECT_NEAR(r.showTime(), heldTime + 0.1, 1e-9) << "the show time goes on from the frame held";
+}
+
+TEST_F(RehearsalTest, KeysSeekToTheirTimes) {
+  const double greetings = markTime("greetings");
+  const double closing = markTime("closing");
+  const double title = markTime("title");
+  const struct {
+    const char* what;
+    double from;
+    uint32_t key;
+    double to;
+  } cases[] = {
+      {"Left", 57.5, virtualkey::left, 52.5},
+      {"Left near the start", 3.0, virtualkey::left, 0.0},
+      {"Right", 57.5, virtualkey::right, 62.5},
+      {"Right near the end", 93.0, virtualkey::right, 96.0},
+      {"Home", 57.5, virtualkey::home, 0.0},
+      {"Page Down", 57.5, virtualkey::pageDown, closing},
+      {"Page Up inside a scene", 57.5, virtualkey::pageUp, greetings},
+      {"Page Up on a scene change", greetings, virtualkey::pageUp, title},
+      {"Page Down on a scene change", greetings, virtualkey::pageDown, closing},
+      {"Page Up in the opening", 10.0, virtualkey::pageUp, 0.0},
+      {"Page Down after the last change", 90.0, virtualkey::pageDown, 90.0},
+  };
+  for (const auto& c : cases) {
+    for (bool paused : {true, false}) {
+      Rehearsal& r = start(c.from, true, paused);
+      r.press(c.key);
+      r.pass();
+      EXPECT_EQ(r.showTime(), c.to) << c.what;
+      EXPECT_EQ(r.paused(), paused) << c.what;
+      EXPECT_EQ(playback_.position(), std::llround(c.to * 44100)) << c.what;
+      EXPECT_EQ(instrument1Hits.load(), show_.timeline.hitsUpTo(1, c.to)) << c.what;
+    }
+  }
+}
+
+TEST_F(RehearsalTest, LoopGoesBackToTheSceneChangeUntilPressedAgain) {
+  const double greetings = markTime("greetings");
+  const double closing = markTime("closing");
+  Rehearsal& r = start(closing - 1.0, true, false);
+  r.press('L');
+  now_ += 0.5;
+  r.pass();
+  EXPECT_TRUE(r.looping());
+  EXPECT_STREQ(r.loopedScene(), "greetings");
+  now_ += 0.6;  // past the closing
+  EXPECT_TRUE(r.pass().drew);
+  EXPECT_EQ(r.showTime(), greetings);
+  r.press('L');
+  now_ += closing - greetings + 0.1;
+  r.pass();
+  EXPECT_FALSE(r.looping());
+  EXPECT_GT(r.showTime(), closing);
+}
+
+TEST_F(RehearsalTest, WithoutControlsTheKeysChangeNothing) {
+  Rehearsal& r = start(57.5, false, true);
+  EXPECT_FALSE(r.paused()) << "--paused needs controls";
+  for (uint32_t key : {virtualkey::space, virtualkey::left, virtualkey::right, virtualkey::home, virtualkey::pageUp,
+                       virtualkey::pageDown, virtualkey::period, virtualkey::comma, uint32_t{'L'}, uint32_t{'H'}}) {
+    r.press(key);
+  }
+  now_ += 0.25;
+  EXPECT_TRUE(r.pass().drew);
+  EXPECT_EQ(r.showTime(), 57.75);
+  EXPECT_FALSE(r.paused());
+  EXPECT_FALSE(r.looping());
+  EXPECT_FALSE(r.overlayShown());
+}
+
+TEST_F(RehearsalTest, TheEndPausesARehearsalAndEndsTheShow) {
+  Rehearsal& rehearsal = start(95.9, true, false);
+  now_ += 0.2;
+  EXPECT_TRUE(rehearsal.pass().drew);
+  EXPECT_TRUE(rehearsal.paused());
+  EXPECT_EQ(rehearsal.showTime(), kShowLength);
+  now_ += 1.0;
+  EXPECT_FALSE(rehearsal.pass().drew);
+  rehearsal.press(virtualkey::space);
+  rehearsal.pass();
+  EXPECT_FALSE(rehearsal.paused());
+  EXPECT_EQ(rehearsal.showTime(), 0.0) << "played again from the start";
+
+  Rehearsal& show = start(95.9, false, false);
+  now_ += 0.2;
+  const Rehearsal::Pass last = show.pass();
+  EXPECT_TRUE(last.drew);
+  EXPECT_TRUE(last.ended);
+  EXPECT_NEAR(show.showTime(), 96.1, 1e-9);
+}
+
+TEST_F(RehearsalTest, HTogglesTheOverlay) {
+  Rehearsal& r = start(10.0, true, true);
+  EXPECT_FALSE(r.overlayShown());
+  r.press('H');
+  r.pass();
+  EXPECT_TRUE(r.overlayShown());
+  r.press('H');
+  r.pass();
+  EXPECT_FALSE(r.overlayShown());
+}
+
+}  // namespace

@@ -1,0 +1,25 @@
+# shellcheck shell=bash
+# Sourced by the checks that end the show with SIGINT. SDL turns SIGINT into
+# a quit request only once it has started its video (the show has then loaded
+# its media and opened its display); an interrupt before that ends the
+# process by the signal. The checks wait for that moment instead of guessing
+# a start-up time, which a loaded machine or a sanitizer build overruns.
+
+# catches_interrupt PID: whether process PID has a handler for SIGINT.
+catches_interrupt() {
+  local mask
+  mask=$(awk '/^SigCgt:/ { print $2 }' "/proc/$1/status" 2>/dev/null)
+  [ -n "$mask" ] && (((16#$mask >> 1) & 1))
+}
+
+# wait_interruptible PID [SECONDS]: waits until process PID catches SIGINT
+# (default 60 s at most); returns 1 when it ends or the time passes first.
+wait_interruptible() {
+  local pid=$1 seconds=${2:-60}
+  for _ in $(seq $((seconds * 10))); do
+    catches_interrupt "$pid" && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
