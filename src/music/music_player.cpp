@@ -8,8 +8,8 @@
 #include "music/instrument_counters.h"
 #include "music/module_feed.h"
 #include "music/module_renderer.h"
-#include "platform/audio_latency.h"
 #include "music/module_report.h"
+#include "platform/audio_latency.h"
 #include "platform/audio_output.h"
 #include "platform/platform.h"
 
