@@ -52,6 +52,10 @@ int runShow() {
     return 1;
   }
 
+  // A show that can seek prepares more (its soundtrack rendered ahead) and
+  // waits for the start itself.
+  if (rehearsalRequested()) runRehearsedShow(std::move(data));
+
   // In a browser the page's start click comes here; the rest happens in it.
   platform::waitForStart();
 
@@ -61,7 +65,6 @@ int runShow() {
   const double startTime = timer->seconds();
 
   std::unique_ptr<Font> font = cutShowFont(*data);
-  if (rehearsalRequested()) runRehearsedShow(std::move(data), std::move(font));
 
   FrameClock clock(startTime);
 

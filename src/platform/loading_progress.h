@@ -9,4 +9,8 @@ namespace platform {
 // its progress bar; the caller's state stays as it is.
 void reportPictureLoaded();
 
+// The soundtrack is rendered up to this many seconds of music: a show that
+// seeks plays it from samples rendered ahead. The same page hand-over.
+void reportMusicRendered(double seconds);
+
 }  // namespace platform

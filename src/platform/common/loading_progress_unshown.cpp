@@ -5,4 +5,6 @@ namespace platform {
 // A desktop program shows nothing until its window opens.
 void reportPictureLoaded() {}
 
+void reportMusicRendered(double) {}
+
 }  // namespace platform

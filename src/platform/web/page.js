@@ -41,7 +41,7 @@ mergeInto(LibraryManager.library, {
   // The page's count of decoded pictures, out of the files under /data; every
   // 50 ms of decoding the program steps aside for one task, so that the page
   // can draw its progress. A rewind passes through here again, and counts nothing.
-  $pixelfolkLoading: { pictures: 0, total: 0, steppedAsideAt: 0 },
+  $pixelfolkLoading: { pictures: 0, total: 0, steppedAsideAt: 0, musicSeconds: -1 },
   pixelfolk_page_picture_loaded__deps: ['$Asyncify', '$safeSetTimeout', '$FS', '$pixelfolkLoading'],
   pixelfolk_page_picture_loaded: function () {
     var loading = pixelfolkLoading;
@@ -71,6 +71,43 @@ mergeInto(LibraryManager.library, {
         wakeUp();
       }, 0);
     });
+  },
+
+  // The soundtrack rendered so far, in seconds of music, reported once per
+  // whole second; the program steps aside as it does for the pictures.
+  pixelfolk_page_music_rendered__deps: ['$Asyncify', '$safeSetTimeout', '$pixelfolkLoading'],
+  pixelfolk_page_music_rendered: function (seconds) {
+    var loading = pixelfolkLoading;
+    if (Asyncify.state === Asyncify.State.Normal) {
+      var report = Module['pixelfolkMusicRendered'];
+      if (!report) return;
+      if (Math.floor(seconds) !== loading.musicSeconds) {
+        loading.musicSeconds = Math.floor(seconds);
+        report(seconds);
+      }
+      if (!loading.steppedAsideAt) loading.steppedAsideAt = performance.now();
+      if (performance.now() - loading.steppedAsideAt < 50) return;
+    }
+    Asyncify.handleSleep(function (wakeUp) {
+      safeSetTimeout(function () {
+        loading.steppedAsideAt = performance.now();
+        wakeUp();
+      }, 0);
+    });
+  },
+
+  // The player's controls: the scene changes once, before the start, then
+  // after every pass where the show stands.
+  pixelfolk_page_scene_marks: function (showLength, showTimes, names, count) {
+    if (!Module['pixelfolkSceneMarks']) return;
+    var marks = [];
+    for (var i = 0; i < count; ++i) {
+      marks.push({ time: HEAPF64[(showTimes >> 3) + i], name: UTF8ToString(HEAPU32[(names >> 2) + i]) });
+    }
+    Module['pixelfolkSceneMarks'](showLength, marks);
+  },
+  pixelfolk_page_player_state: function (showTime, paused, seeks) {
+    if (Module['pixelfolkPlayerState']) Module['pixelfolkPlayerState'](showTime, paused !== 0, seeks);
   },
 
   // How long after a callback its buffer is heard: the time until the script
