@@ -179,12 +179,20 @@ async function openPage({ serviceWorker = false } = {}) {
       }
 
       // What SDL plays the music through; its first buffer is the music's
-      // start, due at musicStart on this context's clock.
+      // start, due at musicStart on this context's clock. soundBuffers counts
+      // the buffers that carried any sound: SDL fills each in its own
+      // handler, after this one, so the buffer is looked at once the event
+      // is over.
       createScriptProcessor(...args) {
         window.__processors += 1;
         const processor = super.createScriptProcessor(...args);
+        this.soundBuffers = 0;
         processor.addEventListener("audioprocess", (e) => {
           if (this.musicStart === undefined) this.musicStart = e.playbackTime;
+          const output = e.outputBuffer;
+          setTimeout(() => {
+            if (output.getChannelData(0).some((v) => v !== 0)) this.soundBuffers += 1;
+          }, 0);
         });
         return processor;
       }
@@ -233,6 +241,37 @@ function waitForMusicTime(page, seconds) {
     return context.musicStart !== undefined && context.currentTime - context.musicStart >= t;
   },
     { timeout: (seconds + 30) * 1000, polling: 20 }, seconds);
+}
+
+// What the show last reported to the page's player.
+function playerState(page) {
+  return page.evaluate(() => ({
+    ...window.pixelfolkPage.player,
+    text: document.getElementById("time").textContent,
+    hash: location.hash,
+    controlsShown: document.getElementById("controls").classList.contains("shown"),
+    soundBuffers: window.__contexts.at(-1).soundBuffers,
+  }));
+}
+
+// The player's time as the page writes it.
+function clockText(seconds) {
+  const whole = Math.floor(seconds + 1e-6);
+  return `${Math.floor(whole / 60)}:${String(whole % 60).padStart(2, "0")}`;
+}
+
+// A screenshot of the canvas at a show time the show itself reports (the
+// middle of the times before and after the shot), against the capture
+// tool's frame for that time and for another scene's time.
+async function expectCapturedFrame(page, name, otherSceneTime) {
+  const before = (await playerState(page)).time;
+  const shot = await shootCanvas(page, name);
+  const after = (await playerState(page)).time;
+  const at = Math.round(((before + after) / 2) * 100) / 100;
+  const d = { same: distance(shot, captureFrame(at)), other: distance(shot, captureFrame(otherSceneTime)) };
+  console.log(`${name} at ${at} s (shot between ${before} and ${after} s): block distances`, d);
+  assert.ok(d.same < 30 && d.same < d.other / 2, `the picture is the captured one at ${at} s: ${JSON.stringify(d)}`);
+  return at;
 }
 
 function visible(page, selector) {
@@ -748,4 +787,110 @@ test("a longer reported audio latency moves the scene changes later by as much",
   }
   assert.equal(raised.latency.output, 0.02 + INJECTED, "the page measured the raised latency");
   assert.ok(Math.abs(raised.latency.max - steady.latency.max - INJECTED) < 0.005, "and its range shows the raise");
+});
+
+// A link to a moment: the page prepares the show at #t= before the click,
+// and the first frames are the capture tool's near that time, in the
+// greetings scene; the time shown is the show's own.
+test("an address ending in #t=57.5 starts the show there, as captured", async () => {
+  const { page, errors } = await openPage();
+  await page.goto(`${baseUrl}/index.html#t=57.5`, { waitUntil: "load" });
+  await waitReady(page);
+  await page.click("#start");
+  await waitForStart(page);
+  const { clickedAt, mainReturnedAt } = await page.evaluate(() => window.pixelfolkPage);
+  console.log(`#t=57.5: click to start ${(mainReturnedAt - clickedAt).toFixed(1)} ms`);
+  assert.ok(mainReturnedAt - clickedAt < 100, `the show started ${mainReturnedAt - clickedAt} ms after the click`);
+  const first = await playerState(page);
+  assert.ok(first.time >= 57.5 && first.time < 58.5, `it started at ${first.time} s`);
+  assert.ok(first.marks.some((m) => m.name === "greetings" && m.time <= 57.5), "57.5 s is in the greetings");
+
+  await waitInPage(page, () => window.pixelfolkPage.player.time >= 59, null, 15000, "59 s of show time");
+  const state = await playerState(page);
+  assert.equal(state.controlsShown, false, "the controls stay out of the picture while it plays");
+  assert.equal(state.text, `${clockText(state.time)} / 1:36`, "the time shown is the show's");
+  await expectCapturedFrame(page, "browser-seek-57.5", TITLE_TIME);
+
+  await page.keyboard.press("Escape");
+  await expectEndCard(page);
+  assert.equal(await page.evaluate(() => location.hash), "", "the next showing starts from the beginning");
+  assert.deepEqual(errors, [], "no errors in the console");
+  await page.close();
+});
+
+// Space holds the picture and the sound where they are, and goes on from
+// there; the address names the paused moment.
+test("Space pauses the picture and the sound, and Space again resumes them", async () => {
+  const { page, errors } = await openReadyPage();
+  await page.click("#start");
+  await waitForStart(page);
+  await waitInPage(page, () => window.pixelfolkPage.player.time >= 3, null, 15000, "3 s of show time");
+  await page.keyboard.press("Space");
+  await waitInPage(page, () => window.pixelfolkPage.player.paused, null, 5000, "the pause");
+  await sleep(500);
+  const paused = await playerState(page);
+  const first = await shootCanvas(page, "browser-paused-1");
+  await sleep(1000);
+  const still = await playerState(page);
+  const second = await shootCanvas(page, "browser-paused-2");
+  console.log(`paused at ${paused.time} s; sound buffers ${paused.soundBuffers} then ${still.soundBuffers}`);
+  assert.ok(paused.soundBuffers > 10, "the music played before the pause");
+  assert.ok(still.soundBuffers - paused.soundBuffers <= 2, "the sound stopped with the picture");
+  assert.equal(still.time, paused.time, "the show time stands");
+  assert.ok(Buffer.compare(first.data, second.data) === 0, "a second later the picture is the same");
+  assert.ok(paused.controlsShown, "the controls show while it is paused");
+  assert.equal(paused.hash, `#t=${Number(paused.time.toFixed(1))}`, "the address names the paused moment");
+
+  await page.keyboard.press("Space");
+  await waitInPage(page, () => !window.pixelfolkPage.player.paused, null, 5000, "the show to resume");
+  await sleep(1000);
+  const resumed = await playerState(page);
+  assert.ok(resumed.time > paused.time + 0.5, `the show time runs on: ${resumed.time} s`);
+  assert.ok(resumed.soundBuffers > still.soundBuffers + 10, "and the sound with it");
+  await page.keyboard.press("Escape");
+  await expectEndCard(page);
+  assert.deepEqual(errors, [], "no errors in the console");
+  await page.close();
+});
+
+// On a phone: a touch brings the controls, a tap on the time bar seeks, the
+// picture is then the capture tool's at the new time (the notes on their way
+// to the speakers before the seek must not leak into its replay), and the
+// address names the moment, ready to be shared.
+test("a tap on the time bar seeks there and the address names the moment", async () => {
+  const { page, errors } = await openPage();
+  const phone = { width: 390, height: 844, deviceScaleFactor: 1, isMobile: true, hasTouch: true, isLandscape: false };
+  await page.emulate({
+    viewport: phone,
+    userAgent: "Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) " +
+      "Chrome/120.0.0.0 Mobile Safari/537.36",
+  });
+  await page.goto(`${baseUrl}/index.html`, { waitUntil: "load" });
+  await waitReady(page);
+  await page.tap("#start");
+  await waitForStart(page);
+  await waitInPage(page, () => window.pixelfolkPage.player.time >= 2, null, 15000, "2 s of show time");
+  assert.equal((await playerState(page)).controlsShown, false, "no controls until a touch");
+  await page.tap("#canvas");
+  await waitInPage(page, () => getComputedStyle(document.getElementById("controls")).opacity === "1", null, 5000,
+    "the controls");
+
+  const TARGET = 45;
+  const { seeks } = await playerState(page);
+  const bar = await page.$eval("#bar", (e) => {
+    const r = e.getBoundingClientRect();
+    return { x: r.x, y: r.y, width: r.width, height: r.height };
+  });
+  await page.touchscreen.tap(bar.x + (bar.width * TARGET) / 96, bar.y + bar.height / 2);
+  await waitInPage(page, (before) => window.pixelfolkPage.player.seeks > before, seeks, 5000, "the seek");
+  const sought = await playerState(page);
+  const named = Number(/^#t=([\d.]+)$/.exec(sought.hash)?.[1]);
+  console.log(`tapped at ${TARGET} s of the bar: show time ${sought.time} s, address ${sought.hash}`);
+  assert.ok(Math.abs(named - TARGET) < 1, `the address names the moment: ${sought.hash}`);
+  assert.ok(sought.time >= named - 0.05 && sought.time < named + 1, `the show went there: ${sought.time} s`);
+  await sleep(3000);
+  await expectCapturedFrame(page, "browser-bar-seek", OPENING_TIME);
+  assert.equal(await page.evaluate(() => window.pixelfolkPage.state), "playing");
+  assert.deepEqual(errors, [], "no errors in the console");
+  await page.close();
 });
