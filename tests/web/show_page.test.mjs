@@ -610,6 +610,8 @@ test("the progress bar moves while the page loads and is full before it says cli
   assert.ok(decoding.length > 0 && decoding.every((m) => Number(m[2]) === pictures),
     `it counts the ${pictures} pictures: ${decoding.map((m) => m[0]).slice(0, 3)}`);
   assert.ok(new Set(decoding.map((m) => m[1])).size >= 3, "the page is drawn while the pictures decode");
+  const rendering = card.filter((c) => /^rendering the music \d+%$/.test(c.status));
+  assert.ok(new Set(rendering.map((c) => c.value)).size >= 2, "and while the music is rendered for seeking");
   const values = card.map((c) => c.value).filter((v) => v !== null);
   assert.ok(values.every((v, i) => i === 0 || v >= values[i - 1]), `the bar never goes back: ${values}`);
   const firstReady = card.findIndex((c) => /click to start/.test(c.action));
