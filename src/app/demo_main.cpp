@@ -52,13 +52,19 @@ int runShow() {
     return 1;
   }
 
+  // A show that can seek prepares more (its soundtrack rendered ahead) and
+  // waits for the start itself.
+  if (rehearsalRequested()) runRehearsedShow(std::move(data));
+
+  // In a browser the page's start click comes here; the rest happens in it.
+  platform::waitForStart();
+
   // The start time is taken before the font is cut and the music loaded, so
   // the show's 96 seconds include that loading.
   PrecisionTimer* timer = PrecisionTimer::instance();
   const double startTime = timer->seconds();
 
   std::unique_ptr<Font> font = cutShowFont(*data);
-  if (rehearsalRequested()) runRehearsedShow(std::move(data), std::move(font));
 
   FrameClock clock(startTime);
 

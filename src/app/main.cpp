@@ -6,6 +6,7 @@
 #include "app/rehearsed_show.h"
 #include "display/display.h"
 #include "platform/audio_output.h"
+#include "platform/player_page.h"
 
 #ifndef PIXELFOLK_VERSION
 #define PIXELFOLK_VERSION "unknown"
@@ -28,7 +29,12 @@ int main(int argc, char** argv) {
   }
   if (line.windowed) displayUseWindow(line.windowWidth, line.windowHeight);
   if (line.mute) platform::muteAudioOutput();
-  if (line.seek || line.rehearse) requestRehearsal({line.seekTime, line.rehearse, line.paused});
+  // A page that plays the show as a player gives its start time as --seek.
+  if (platform::playerPageShown()) {
+    requestRehearsal({line.seekTime, false, false, true});
+  } else if (line.seek || line.rehearse) {
+    requestRehearsal({line.seekTime, line.rehearse, line.paused});
+  }
   // Everything below reads its files relative to the media folder.
   if (!enterMediaFolder()) return 1;
   return demoMain();

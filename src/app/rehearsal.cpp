@@ -34,27 +34,43 @@ Rehearsal::Rehearsal(ShowEngine& engine, SamplePlayback* playback, std::vector<S
       playback_(playback),
       marks_(std::move(marks)),
       controls_(settings.controls),
+      player_(settings.controls && settings.player),
       now_(std::move(now)),
       startTime_(std::clamp(settings.startTime, 0.0, kShowLength)),
       startPaused_(settings.controls && settings.paused) {}
 
 void Rehearsal::press(uint32_t virtualKey) {
-  if (controls_) keys_.push_back(virtualKey);
+  if (controls_) requests_.push_back({Request::Kind::key, virtualKey, 0.0});
+}
+
+void Rehearsal::requestSeek(double showTime) {
+  if (controls_) requests_.push_back({Request::Kind::seek, 0, showTime});
+}
+
+void Rehearsal::requestPaused(bool paused) {
+  if (controls_) requests_.push_back({paused ? Request::Kind::pause : Request::Kind::play, 0, 0.0});
+}
+
+void Rehearsal::cue() {
+  if (started_) return;
+  started_ = true;
+  paused_ = startPaused_;
+  seek(startTime_);
+  cued_ = true;
 }
 
 Rehearsal::Pass Rehearsal::pass() {
   Pass result;
-  if (!started_) {
-    started_ = true;
-    paused_ = startPaused_;
-    seek(startTime_);
+  if (!started_) cue();
+  if (std::exchange(cued_, false)) {
+    anchorReading_ = now_();
     result.drew = true;
     return result;
   }
 
   sought_ = false;
   if (std::exchange(redrawDue_, false)) seek(engine_.showTime());
-  for (const uint32_t key : std::exchange(keys_, {})) apply(key);
+  for (const Request& request : std::exchange(requests_, {})) act(request);
   if (sought_) {
     result.drew = true;
     return result;
@@ -68,7 +84,7 @@ Rehearsal::Pass Rehearsal::pass() {
     return result;
   }
   if (t > kShowLength) {
-    if (!controls_) {
+    if (!controls_ || player_) {
       // As the show without a start time: the first frame past the end is
       // drawn and presented, then the show ends.
       engine_.drawLiveFrame(t);
@@ -90,6 +106,30 @@ Rehearsal::Pass Rehearsal::pass() {
 }
 
 const char* Rehearsal::loopedScene() const { return looping_ ? loopName_ : ""; }
+
+void Rehearsal::act(const Request& request) {
+  switch (request.kind) {
+    case Request::Kind::key:
+      // A viewer's player has no use for a rehearsal's frame steps, scene
+      // jumps, loop or overlay.
+      if (player_ && request.key != virtualkey::space && request.key != virtualkey::left &&
+          request.key != virtualkey::right && request.key != virtualkey::home) {
+        return;
+      }
+      apply(request.key);
+      return;
+    case Request::Kind::seek:
+      // A page's figure may be anything; the show has only its 96 seconds.
+      seek(std::isfinite(request.showTime) ? std::clamp(request.showTime, 0.0, kShowLength) : 0.0);
+      return;
+    case Request::Kind::pause:
+      setPaused(true);
+      return;
+    case Request::Kind::play:
+      setPaused(false);
+      return;
+  }
+}
 
 void Rehearsal::apply(uint32_t key) {
   const double t = engine_.showTime();
@@ -147,13 +187,16 @@ void Rehearsal::apply(uint32_t key) {
 }
 
 void Rehearsal::seek(double showTime) {
-  // No note may be counted between the replay's counts and the music's new place.
-  if (playback_ != nullptr) playback_->setPaused(true);
-  engine_.seek(showTime);
+  // No note may be counted between the music's new place and the replay's
+  // counts. The music moves first: it also forgets the notes still on their
+  // way to the speakers (music/heard_counts.h), which the replay must not read.
   if (playback_ != nullptr) {
+    playback_->setPaused(true);
     playback_->seek(showTime);
-    playback_->setPaused(paused_);
   }
+  engine_.seek(showTime);
+  if (playback_ != nullptr) playback_->setPaused(paused_);
+  ++seeks_;
   anchorTime_ = showTime;
   anchorReading_ = now_();
   sought_ = true;

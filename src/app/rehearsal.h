@@ -1,5 +1,6 @@
 // A show that starts anywhere and, in a rehearsal, pauses, steps, seeks and
-// loops: the show time, the keys and what each pass draws. It owns no window
+// loops, or, in a viewer's player, pauses and seeks: the show time, the keys
+// and requests, and what each pass draws. It owns no window
 // and no sound device, so that it runs on a fake clock in tests; the live
 // program presents what it draws (app/rehearsed_show.h).
 #pragma once
@@ -23,6 +24,9 @@ class Rehearsal {
     double startTime = 0.0;
     bool controls = false;  // a rehearsal: keys act and the end pauses
     bool paused = false;    // with controls: start paused
+    // With controls: a viewer's player rather than a rehearsal. Only Space,
+    // Left, Right and Home act, and the end ends the show.
+    bool player = false;
   };
 
   // What one pass did.
@@ -38,6 +42,15 @@ class Rehearsal {
   // Keys arrive between passes (the display hands them over while it
   // presents) and act at the start of the next pass, in their order.
   void press(uint32_t virtualKey);
+  // A player's controls ask for these; they act with the keys, in order.
+  void requestSeek(double showTime);
+  void requestPaused(bool paused);
+
+  // Draws the frame at the start time ahead of the first pass, which then
+  // shows it at once: a late start time replays most of the show, which a
+  // page does before the viewer's click rather than after it. The show time
+  // runs from the first pass on.
+  void cue();
 
   // One pass of the frame loop: the keys, then the frame that is due.
   Pass pass();
@@ -52,9 +65,19 @@ class Rehearsal {
   bool overlayShown() const { return overlay_; }
   // The show time of the frame last drawn.
   double showTime() const { return engine_.showTime(); }
+  // Every seek so far, the start's included: a player tells a jump by it.
+  int seeks() const { return seeks_; }
   const char* loopedScene() const;
 
  private:
+  struct Request {
+    enum class Kind { key, seek, pause, play };
+    Kind kind = Kind::key;
+    uint32_t key = 0;
+    double showTime = 0.0;
+  };
+
+  void act(const Request& request);
   void apply(uint32_t key);
   void seek(double showTime);
   void setPaused(bool paused);
@@ -66,13 +89,16 @@ class Rehearsal {
   SamplePlayback* playback_;
   std::vector<SceneMark> marks_;
   bool controls_;
+  bool player_;
   std::function<double()> now_;
-  std::vector<uint32_t> keys_;
+  std::vector<Request> requests_;
 
   bool paused_ = false;
   bool looping_ = false;
   bool overlay_ = false;
   bool started_ = false;
+  bool cued_ = false;  // the first frame is drawn and waits for the first pass
+  int seeks_ = 0;
   bool sought_ = false;  // this pass has drawn a sought frame
   bool redrawDue_ = false;
   double startTime_;

@@ -9,6 +9,7 @@
 #include "app/precision_timer.h"
 #include "app/rehearsal.h"
 #include "app/show_engine.h"
+#include "app/show_loop.h"
 #include "app/show_startup.h"
 #include "display/display.h"
 #include "music/instrument_counters.h"
@@ -17,6 +18,7 @@
 #include "platform/audio_output.h"
 #include "platform/frame_loop.h"
 #include "platform/platform.h"
+#include "platform/player_page.h"
 #include "render/overlay.h"
 #include "render/screen.h"
 #include "script/scene.h"
@@ -37,7 +39,9 @@ struct LiveShow {
   std::unique_ptr<Rehearsal> rehearsal;
   std::unique_ptr<MediaWatch> watch;
   PrecisionTimer* timer = nullptr;
-  bool controls = false;
+  // A rehearsal's own: the overlay and the watch on the media files. A
+  // viewer's player has neither.
+  bool rehearsalTools = false;
   double nextPoll = 0.0;
   std::vector<std::string> mediaErrors;
   std::string musicError;
@@ -85,7 +89,7 @@ void reloadMusic(LiveShow& show) {
 }
 
 void pollFiles(LiveShow& show, double now) {
-  if (!show.controls || now < show.nextPoll) return;
+  if (!show.rehearsalTools || now < show.nextPoll) return;
   show.nextPoll = now + kPollSeconds;
   const MediaWatch::Changes changes = show.watch->poll();
   if (changes.media()) reloadMedia(show, changes);
@@ -113,15 +117,35 @@ std::vector<overlay::Line> overlayLines(const LiveShow& show) {
   return lines;
 }
 
+// What the page's controls asked for since the last pass.
+void takePageRequests(Rehearsal& rehearsal) {
+  platform::PlayerRequest request;
+  while (platform::takePlayerRequest(&request)) {
+    switch (request.kind) {
+      case platform::PlayerRequest::Kind::seek:
+        rehearsal.requestSeek(request.showTime);
+        break;
+      case platform::PlayerRequest::Kind::pause:
+        rehearsal.requestPaused(true);
+        break;
+      case platform::PlayerRequest::Kind::play:
+        rehearsal.requestPaused(false);
+        break;
+    }
+  }
+}
+
 void showPass(void* user) {
   LiveShow& show = *static_cast<LiveShow*>(user);
   pollFiles(show, show.timer->seconds());
+  takePageRequests(*show.rehearsal);
   // The draw time is the scene's alone, without the look at the files.
   const double passStart = show.timer->seconds();
 
   const Rehearsal::Pass pass = show.rehearsal->pass();
   const double drawn = show.timer->seconds();
-  if (show.controls) {
+  platform::showPlayerState(show.rehearsal->showTime(), show.rehearsal->paused(), show.rehearsal->seeks());
+  if (show.rehearsalTools) {
     if (pass.drew) {
       show.drawMilliseconds = (drawn - passStart) * 1000.0;
       std::memcpy(show.scene.data(), Screen::pixels, sizeof Screen::pixels);
@@ -151,23 +175,34 @@ void showPass(void* user) {
   if (!pass.drew && show.rehearsal->paused()) platform::sleepMilliseconds(10);
 }
 
-void startSound(LiveShow& show) {
+// The soundtrack rendered, the engine and the first frame drawn: all that
+// takes time, done before the start is asked for.
+void prepare(LiveShow& show) {
   Soundtrack soundtrack;
   std::string message;
   if (!loadSoundtrack(kShowMusicFile, kShowMusicRate, &soundtrack, &message))
     std::fprintf(stderr, "%s\n", message.c_str());
   show.playback = std::make_unique<SamplePlayback>(soundtrack.timeline, std::move(soundtrack.samples));
 
-  startMusicOutput(kShowMusicRate, SamplePlayback::fillOutput, show.playback.get());
-
   show.engine = std::make_unique<ShowEngine>(*show.media.data, *show.media.font, soundtrack.timeline);
   Rehearsal::Settings settings;
   settings.startTime = request.startTime;
-  settings.controls = request.controls;
+  settings.controls = request.controls || request.player;
   settings.paused = request.paused;
+  settings.player = request.player;
   PrecisionTimer* timer = show.timer;
-  show.rehearsal = std::make_unique<Rehearsal>(*show.engine, show.playback.get(), sceneMarks(soundtrack.timeline),
-                                               settings, [timer] { return timer->seconds(); });
+  const std::vector<SceneMark> marks = sceneMarks(soundtrack.timeline);
+  show.rehearsal = std::make_unique<Rehearsal>(*show.engine, show.playback.get(), marks, settings,
+                                               [timer] { return timer->seconds(); });
+
+  std::vector<double> times;
+  std::vector<const char*> names;
+  for (const SceneMark& mark : marks) {
+    times.push_back(mark.showTime);
+    names.push_back(mark.name);
+  }
+  platform::showSceneMarks(kShowLength, times.data(), names.data(), static_cast<int>(marks.size()));
+  show.rehearsal->cue();
 }
 
 }  // namespace
@@ -179,20 +214,25 @@ void requestRehearsal(const RehearsalRequest& r) {
 
 bool rehearsalRequested() { return requested; }
 
-void runRehearsedShow(std::unique_ptr<DataController> data, std::unique_ptr<Font> font) {
+void runRehearsedShow(std::unique_ptr<DataController> data) {
   // Kept for the rest of the process: a browser's frame loop returns from
   // runFrameLoop while the passes still need it.
   static LiveShow show;
+  show.media.font = cutShowFont(*data);
   show.media.data = std::move(data);
-  show.media.font = std::move(font);
   show.timer = PrecisionTimer::instance();
-  show.controls = request.controls;
-  startSound(show);
-  if (show.controls) {
+  show.rehearsalTools = request.controls && !request.player;
+  prepare(show);
+
+  // In a browser the page's start click comes here; the sound may only
+  // start in it.
+  platform::waitForStart();
+  startMusicOutput(kShowMusicRate, SamplePlayback::fillOutput, show.playback.get());
+  if (show.rehearsalTools) {
     show.watch = std::make_unique<MediaWatch>(kResourceListName, kShowMusicFile);
     show.nextPoll = show.timer->seconds() + kPollSeconds;
-    displaySetKeyHandler(pressKey, &show);
   }
+  if (request.controls || request.player) displaySetKeyHandler(pressKey, &show);
   show.secondStart = show.timer->seconds();
   platform::runFrameLoop(showPass, &show);
 }

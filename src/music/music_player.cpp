@@ -4,10 +4,12 @@
 #include <cstring>
 #include <memory>
 
+#include "music/heard_counts.h"
 #include "music/instrument_counters.h"
 #include "music/module_feed.h"
 #include "music/module_renderer.h"
 #include "music/module_report.h"
+#include "platform/audio_latency.h"
 #include "platform/audio_output.h"
 #include "platform/platform.h"
 
@@ -30,6 +32,7 @@ void MusicPlayer::fillOutput(void* player, int16_t* frames, int frameCount) {
   ModuleFeed* feed = static_cast<MusicPlayer*>(player)->feed_.load(std::memory_order_acquire);
   if (feed != nullptr) {
     feed->fill(frames, frameCount);
+    recordRenderedBuffer(platform::audioOutputLatency());
   } else {
     std::memset(frames, 0, static_cast<size_t>(frameCount) * 2 * sizeof(int16_t));
   }
@@ -69,5 +72,6 @@ MusicPlayer& MusicPlayer::open(const char* name, uint8_t kind, int rate, int /*c
 
 void MusicPlayer::play(uint8_t kind) {
   if (kind != kMusicModule || song == nullptr || feed_.load() != nullptr) return;
+  startHeardCounts();
   feed_.store(new ModuleFeed(*song, countTrigger, song), std::memory_order_release);
 }

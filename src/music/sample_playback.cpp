@@ -5,7 +5,9 @@
 #include <cstring>
 #include <utility>
 
+#include "music/heard_counts.h"
 #include "music/instrument_counters.h"
+#include "platform/audio_latency.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ SamplePlayback::SamplePlayback(const TriggerTimeline& timeline, std::vector<int1
 
 void SamplePlayback::fillOutput(void* playback, int16_t* frames, int frameCount) {
   static_cast<SamplePlayback*>(playback)->fill(frames, frameCount);
+  recordRenderedBuffer(platform::audioOutputLatency());
 }
 
 void SamplePlayback::fill(int16_t* out, int frameCount) {
@@ -65,6 +68,9 @@ void SamplePlayback::seekLocked(double seconds) {
   }
   instrument1Hits.store(hits1, std::memory_order_relaxed);
   instrument4Hits.store(hits4, std::memory_order_relaxed);
+  // The sound still on its way to the speakers is from before the jump: the
+  // scenes read the new counts until the new place's first buffer is heard.
+  startHeardCounts();
   position_ = std::max<int64_t>(0, std::llround(limit));
 }
 

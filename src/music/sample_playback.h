@@ -18,13 +18,16 @@ class SamplePlayback {
   SamplePlayback(const TriggerTimeline& timeline, std::vector<int16_t> samples);
 
   // The audio callback (platform::AudioFill): `playback` is a SamplePlayback.
+  // Each buffer's counts are recorded for the moment it is heard
+  // (music/heard_counts.h).
   static void fillOutput(void* playback, int16_t* frames, int frameCount);
   // Writes exactly frameCount stereo frames: the music from the position on,
   // silence after its end, silence without moving while paused.
   void fill(int16_t* out, int frameCount);
 
   // Moves to music time `seconds` and sets instrument1Hits and
-  // instrument4Hits to the notes played by then, in one step.
+  // instrument4Hits to the notes played by then, in one step; those are
+  // the counts heard until the sound from there reaches the speakers.
   void seek(double seconds);
   void setPaused(bool paused);
 

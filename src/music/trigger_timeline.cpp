@@ -1,6 +1,7 @@
 #include "music/trigger_timeline.h"
 
 #include "music/module_renderer.h"
+#include "platform/loading_progress.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ void playThrough(ModuleRenderer& renderer, TriggerTimeline* timeline, std::vecto
       timeline->triggers.push_back(
           TimedTrigger{tick.firstFrame, tick.triggers[i].channel, tick.triggers[i].instrument});
     }
+    platform::reportMusicRendered(static_cast<double>(renderer.framesRendered()) / renderer.rate());
   }
   timeline->lengthFrames = renderer.framesRendered();
 }

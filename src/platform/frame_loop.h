@@ -7,6 +7,14 @@ namespace platform {
 
 using FramePass = void (*)(void* user);
 
+// Returns when the viewer asks for the show to begin. A desktop program is
+// started by that request, so it returns at once; a browser page returns in
+// the click on its start card, so that everything before this call (loading,
+// opening the display) happens while the page waits for the click, and
+// everything after it (taking the start time, opening the sound, which a
+// browser allows only in a user's gesture) happens in the click.
+void waitForStart();
+
 // Calls `pass` once per frame for the rest of the process: back to back on a
 // desktop (the display's vertical retrace paces it), once per animation frame
 // in a browser. It never returns; the show leaves through exitProcess. In a

@@ -9,6 +9,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "platform/loading_progress.h"
 #include "platform/platform.h"
 #include "resources/error_message.h"
 
@@ -206,6 +207,7 @@ void Picture::load(const char* path, int32_t index) {
     return;
   }
   image = std::move(decoded);
+  platform::reportPictureLoaded();
 }
 
 void Picture::release() { image.reset(); }

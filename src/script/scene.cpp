@@ -1,9 +1,7 @@
 #include "script/scene.h"
 
-#include <atomic>
-
 #include "app/frame_clock.h"
-#include "music/instrument_counters.h"
+#include "music/heard_counts.h"
 #include "render/font.h"
 #include "render/screen.h"
 #include "resources/animation.h"
@@ -20,14 +18,15 @@ void (*beforeInstrument4Read)() = nullptr;
 namespace {
 
 // Every read is a fresh one: the audio thread may raise the count mid-frame.
+// The counts are those of the sound heard now (music/heard_counts.h).
 int32_t readHits1() {
   if (beforeCounterRead != nullptr) beforeCounterRead();
-  return instrument1Hits.load(std::memory_order_relaxed);
+  return heardInstrument1Hits();
 }
 
 int32_t readHits4() {
   if (beforeInstrument4Read != nullptr) beforeInstrument4Read();
-  return instrument4Hits.load(std::memory_order_relaxed);
+  return heardInstrument4Hits();
 }
 
 struct Frame {

@@ -226,6 +226,56 @@ TEST_F(RehearsalTest, TheEndPausesARehearsalAndEndsTheShow) {
   EXPECT_NEAR(show.showTime(), 96.1, 1e-9);
 }
 
+// A page's player: its first frame drawn ahead of the viewer's click, the
+// page's seeks and pauses, the player's keys only, and an end that ends.
+TEST_F(RehearsalTest, APlayerTakesThePagesRequestsAndItsOwnKeysAndItsEndEndsTheShow) {
+  Rehearsal::Settings settings;
+  settings.startTime = 57.5;
+  settings.controls = true;
+  settings.player = true;
+  rehearsal_ = std::make_unique<Rehearsal>(engine_, &playback_, marks_, settings, [this] { return now_; });
+  Rehearsal& player = *rehearsal_;
+  player.cue();
+  const std::vector<uint32_t> cued = screen();
+  EXPECT_EQ(player.seeks(), 1);
+  now_ += 3.0;
+  EXPECT_TRUE(player.pass().drew);
+  EXPECT_EQ(screen(), cued) << "the first pass shows the cued frame";
+  now_ += 0.25;
+  player.pass();
+  EXPECT_EQ(player.showTime(), 57.75) << "the clock started at the first pass, not at the cue";
+
+  player.requestPaused(true);
+  player.pass();
+  EXPECT_TRUE(player.paused());
+  for (uint32_t key : {virtualkey::pageUp, virtualkey::pageDown, virtualkey::period, virtualkey::comma, uint32_t{'L'},
+                       uint32_t{'H'}}) {
+    player.press(key);
+  }
+  player.pass();
+  EXPECT_EQ(player.showTime(), 57.75) << "a rehearsal's keys do nothing in a player";
+  EXPECT_FALSE(player.looping());
+  EXPECT_FALSE(player.overlayShown());
+  player.press(virtualkey::right);
+  player.pass();
+  EXPECT_EQ(player.showTime(), 62.75);
+  player.requestSeek(-3.0);
+  player.pass();
+  EXPECT_EQ(player.showTime(), 0.0);
+  player.requestSeek(95.9);
+  player.pass();
+  EXPECT_EQ(player.showTime(), 95.9);
+  EXPECT_TRUE(player.paused()) << "a seek keeps the pause";
+  EXPECT_EQ(player.seeks(), 4);
+
+  player.requestPaused(false);
+  player.pass();
+  now_ += 0.2;
+  const Rehearsal::Pass last = player.pass();
+  EXPECT_TRUE(last.drew);
+  EXPECT_TRUE(last.ended) << "a player's end ends the show rather than pausing";
+}
+
 TEST_F(RehearsalTest, HTogglesTheOverlay) {
   Rehearsal& r = start(10.0, true, true);
   EXPECT_FALSE(r.overlayShown());

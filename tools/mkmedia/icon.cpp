@@ -94,9 +94,9 @@ IconImage makeIcon(int size) {
   return icon;
 }
 
-bool writeIcons(const std::string& dir) {
+bool writeIcons(const std::string& dir, std::span<const int> sizes) {
   bool ok = true;
-  for (const int size : kIconSizes) {
+  for (const int size : sizes) {
     const IconImage icon = makeIcon(size);
     const std::string path = dir + "/icon-" + std::to_string(size) + ".png";
     if (!writePngRgba(path, size, size, icon.rgba.data())) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,10 @@ IconImage makeIcon(int size);
 
 // The sizes a desktop menu asks for.
 inline constexpr int kIconSizes[] = {48, 128, 256};
+// The sizes a browser wants in a web app's manifest to offer installing it.
+inline constexpr int kWebIconSizes[] = {192, 512};
 
-// Writes DIR/icon-SIZE.png for every size; false when one cannot be written.
-bool writeIcons(const std::string& dir);
+// Writes DIR/icon-SIZE.png for every size of `sizes`; false when one cannot be written.
+bool writeIcons(const std::string& dir, std::span<const int> sizes);
 
 }  // namespace mkmedia

@@ -3,6 +3,7 @@
 // nothing but this program, so every run writes the same bytes.
 //
 // mkmedia --icons DIR: writes the desktop icons DIR/icon-SIZE.png.
+// mkmedia --web-icons DIR: the same at the sizes of the web page's manifest.
 #include <cstdio>
 #include <cstring>
 
@@ -10,9 +11,14 @@
 #include "show_writer.h"
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "--icons") == 0) return mkmedia::writeIcons(argv[2]) ? 0 : 1;
+  if (argc == 3 && std::strcmp(argv[1], "--icons") == 0) {
+    return mkmedia::writeIcons(argv[2], mkmedia::kIconSizes) ? 0 : 1;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "--web-icons") == 0) {
+    return mkmedia::writeIcons(argv[2], mkmedia::kWebIconSizes) ? 0 : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: mkmedia SHOW_DIR | mkmedia --icons DIR\n");
+    std::fprintf(stderr, "usage: mkmedia SHOW_DIR | mkmedia --icons DIR | mkmedia --web-icons DIR\n");
     return 2;
   }
   constexpr int kWorkers = 2;

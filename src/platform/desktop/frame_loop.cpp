@@ -2,6 +2,8 @@
 
 namespace platform {
 
+void waitForStart() {}
+
 void runFrameLoop(FramePass pass, void* user) {
   for (;;) pass(user);
 }

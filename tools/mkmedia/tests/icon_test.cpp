@@ -1,6 +1,9 @@
 // The desktop icon: a tile with a see-through surround and the dancer on it.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <vector>
+
 #include "icon.h"
 
 namespace mkmedia {
@@ -16,7 +19,9 @@ Rgba pixelAt(const IconImage& icon, int x, int y) {
 }
 
 TEST(Icon, EachSizeIsATileWithClearCornersAndTheDancerInTheMiddle) {
-  for (const int size : kIconSizes) {
+  std::vector<int> sizes(std::begin(kIconSizes), std::end(kIconSizes));
+  sizes.insert(sizes.end(), std::begin(kWebIconSizes), std::end(kWebIconSizes));
+  for (const int size : sizes) {
     const IconImage icon = makeIcon(size);
     ASSERT_EQ(icon.size, size);
     ASSERT_EQ(icon.rgba.size(), size_t(size) * size_t(size) * 4);

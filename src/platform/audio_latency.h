@@ -1,0 +1,15 @@
+// How late the sound of a rendered buffer is heard: the music's note counters
+// move when a buffer is rendered, and the scenes should move when its notes
+// leave the speakers.
+#pragma once
+
+namespace platform {
+
+// Seconds from the audio callback's return to the moment the buffer it filled
+// starts to leave the speakers, where the system reports it (a browser page:
+// its script processor's buffer and its audio context's base and output
+// latencies); 0 where it does not, as on a desktop. May change while the
+// sound plays; called from the audio callback.
+double audioOutputLatency();
+
+}  // namespace platform

@@ -1,0 +1,10 @@
+#include "platform/audio_latency.h"
+
+// In page.js: measured on the page's audio context and script processor.
+extern "C" double pixelfolk_page_audio_latency();
+
+namespace platform {
+
+double audioOutputLatency() { return pixelfolk_page_audio_latency(); }
+
+}  // namespace platform
