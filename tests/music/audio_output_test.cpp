@@ -41,12 +41,13 @@ TEST_F(AudioOutput, WithoutADeviceTheFramesKeepStepWithTheClock) {
   std::this_thread::sleep_for(200ms);
   const long before = framesA.load();
   const auto start = std::chrono::steady_clock::now();
-  std::this_thread::sleep_for(2500ms);
+  std::this_thread::sleep_for(4000ms);
   const long after = framesA.load();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  // Slack for a late callback at either end; the dummy driver's own pacing
-  // drifts by more than this over 2.5 s.
-  EXPECT_NEAR(static_cast<double>(after - before) / 44100.0, seconds, 0.05);
+  // Slack for a callback late by a few buffers at either end on a loaded
+  // machine; the dummy driver's own pacing runs 4 % fast here, 0.16 s over
+  // these 4 s.
+  EXPECT_NEAR(static_cast<double>(after - before) / 44100.0, seconds, 0.1);
 }
 
 TEST_F(AudioOutput, AnUnknownDriverFallsBackToASilentOutputAndSaysWhy) {
