@@ -49,7 +49,10 @@ becomes() {
     if same "$1" "$2"; then return 0; fi
     sleep 0.1
   done
-  echo "     $(differing "$1" "$2") pixels still differ" >&2
+  # Kept for a look: a run that fails on a CI machine may not fail here.
+  local kept=${TMPDIR:-/tmp}/pixelfolk-desktop-test
+  mkdir -p "$kept" && cp "$work/$1.png" "$work/$2.png" "$kept/"
+  echo "     $(differing "$1" "$2") pixels still differ ($kept/$1.png, $2.png)" >&2
   return 1
 }
 # settled NAME GEOMETRY: that part of the screen as NAME.png once two shots

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -43,6 +44,14 @@ std::vector<uint32_t> knownFramebuffer() {
     pixel = state;  // the top byte too: the picture must not depend on it
   }
   return pixels;
+}
+
+SDL_Event windowEvent(uint8_t what, uint32_t windowId) {
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.event = what;
+  event.window.windowID = windowId;
+  return event;
 }
 
 // Nearest-neighbour scaling may round either way at a boundary: accept the
@@ -164,6 +173,42 @@ TEST(SdlDisplay, PresentingGoesOnAfterARendererReset) {
   displayClose();
 }
 
+// The show loses the screen in the same pass as the window system asks for a
+// part of the picture again (the window manager's Alt+Tab popup going away):
+// no next frame will answer that, so the last one must, or the popup's image
+// stays on the frozen show.
+TEST(SdlDisplay, LosingTheScreenRightAfterAnExposeShowsTheLastFrameAgain) {
+  useSoftwareRendering("32Rgb888");
+  ASSERT_EQ(displayOpen(kTitle, kWidth, kHeight), 1) << displayFailureReason();
+  std::vector<uint32_t> framebuffer(kWidth * kHeight, 0x00102030);
+  EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+
+  SDL_Window* window = nullptr;
+  for (uint32_t id = 1; window == nullptr && id < 100; ++id) window = SDL_GetWindowFromID(id);
+  ASSERT_NE(window, nullptr);
+  // The software renderer draws into the window's surface: another window's
+  // image left on ours.
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  ASSERT_NE(surface, nullptr) << SDL_GetError();
+  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0xEE, 0x11, 0xEE));
+  for (const uint8_t what : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_FOCUS_LOST}) {
+    SDL_Event event = windowEvent(what, SDL_GetWindowID(window));
+    SDL_PushEvent(&event);
+  }
+  framebuffer.assign(framebuffer.size(), 0x00A0B0C0);
+  EXPECT_EQ(displayPresent(framebuffer.data()), 1);
+
+  const auto* row = static_cast<const uint8_t*>(surface->pixels) + static_cast<size_t>(surface->h / 2) * surface->pitch;
+  uint32_t pixel = 0;
+  std::memcpy(&pixel, row + static_cast<size_t>(surface->w / 2) * surface->format->BytesPerPixel,
+              surface->format->BytesPerPixel);
+  uint8_t red = 0, green = 0, blue = 0;
+  SDL_GetRGB(pixel, surface->format, &red, &green, &blue);
+  EXPECT_EQ((std::vector<int>{red, green, blue}), (std::vector<int>{0x10, 0x20, 0x30}))
+      << "the last frame, shown again";
+  displayClose();
+}
+
 // SDL's allocator, made to refuse large blocks on demand: the software
 // renderer's texture pixels are the only block of a frame's size.
 SDL_malloc_func sdlMalloc = nullptr;
@@ -281,14 +326,6 @@ TEST(SdlDisplayFormats, WindowFormatsMapToTheDisplayFormat) {
     }
   }
   EXPECT_STREQ(platform::sdlDefaultDisplayFormat().name, "32Rgb888");
-}
-
-SDL_Event windowEvent(uint8_t what, uint32_t windowId) {
-  SDL_Event event{};
-  event.type = SDL_WINDOWEVENT;
-  event.window.event = what;
-  event.window.windowID = windowId;
-  return event;
 }
 
 SDL_Event keyEvent(SDL_Keycode key) {

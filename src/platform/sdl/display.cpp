@@ -381,11 +381,15 @@ class SdlDisplayDevice final : public DisplayDevice {
     if (SDL_PollEvent(&event) == 0) return false;
     const TranslatedEvent translated = translateSdlEvent(event, windowId, windowedWidth > 0);
     if (translated.texturesLost) texturesLost = true;
+    const bool wasActive = active;
     for (int i = 0; i < translated.count; ++i) {
       pending[i] = translated.messages[i];
       if (pending[i].kind == DisplayMessageKind::activateApp) active = pending[i].value != 0;
     }
-    if (translated.exposed) repaintWhileInactive();
+    // Losing the screen is answered with the last frame as well: a part
+    // exposed just before (the window manager's Alt+Tab popup going away)
+    // was left to a next frame that will not come now.
+    if (translated.exposed || (wasActive && !active)) repaintWhileInactive();
     pendingCount = translated.count;
     pendingNext = 0;
     return pendingCount > 0;
