@@ -13,9 +13,7 @@ xvfb_dir=
 start_xvfb() {
   local display
   xvfb_dir=$(mktemp -d)
-  # -noreset: by default the server resets when its last client leaves, and a
-  # program that connects meanwhile (the next show of a test) is refused.
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$xvfb_dir/display" 2>"$xvfb_dir/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$xvfb_dir/display" 2>"$xvfb_dir/xvfb.log" &
   xvfb_pid=$!
   # The server writes its display number once it accepts connections; then
   # make sure it answers.
