@@ -38,11 +38,22 @@ mergeInto(LibraryManager.library, {
     if (Module['pixelfolkShowing']) Module['pixelfolkShowing']();
   },
 
+  // The program sleeps (Asyncify) for one task of the page's, then goes on.
+  $pixelfolkStepAside__deps: ['$Asyncify', '$safeSetTimeout', '$pixelfolkLoading'],
+  $pixelfolkStepAside: function () {
+    Asyncify.handleSleep(function (wakeUp) {
+      safeSetTimeout(function () {
+        pixelfolkLoading.steppedAsideAt = performance.now();
+        wakeUp();
+      }, 0);
+    });
+  },
+
   // The page's count of decoded pictures, out of the files under /data; every
   // 50 ms of decoding the program steps aside for one task, so that the page
   // can draw its progress. A rewind passes through here again, and counts nothing.
   $pixelfolkLoading: { pictures: 0, total: 0, steppedAsideAt: 0, musicSeconds: -1 },
-  pixelfolk_page_picture_loaded__deps: ['$Asyncify', '$safeSetTimeout', '$FS', '$pixelfolkLoading'],
+  pixelfolk_page_picture_loaded__deps: ['$Asyncify', '$FS', '$pixelfolkLoading', '$pixelfolkStepAside'],
   pixelfolk_page_picture_loaded: function () {
     var loading = pixelfolkLoading;
     if (Asyncify.state === Asyncify.State.Normal) {
@@ -65,17 +76,12 @@ mergeInto(LibraryManager.library, {
       report(++loading.pictures, loading.total);
       if (performance.now() - loading.steppedAsideAt < 50) return;
     }
-    Asyncify.handleSleep(function (wakeUp) {
-      safeSetTimeout(function () {
-        loading.steppedAsideAt = performance.now();
-        wakeUp();
-      }, 0);
-    });
+    pixelfolkStepAside();
   },
 
   // The soundtrack rendered so far, in seconds of music, reported once per
   // whole second; the program steps aside as it does for the pictures.
-  pixelfolk_page_music_rendered__deps: ['$Asyncify', '$safeSetTimeout', '$pixelfolkLoading'],
+  pixelfolk_page_music_rendered__deps: ['$Asyncify', '$pixelfolkLoading', '$pixelfolkStepAside'],
   pixelfolk_page_music_rendered: function (seconds) {
     var loading = pixelfolkLoading;
     if (Asyncify.state === Asyncify.State.Normal) {
@@ -88,12 +94,7 @@ mergeInto(LibraryManager.library, {
       if (!loading.steppedAsideAt) loading.steppedAsideAt = performance.now();
       if (performance.now() - loading.steppedAsideAt < 50) return;
     }
-    Asyncify.handleSleep(function (wakeUp) {
-      safeSetTimeout(function () {
-        loading.steppedAsideAt = performance.now();
-        wakeUp();
-      }, 0);
-    });
+    pixelfolkStepAside();
   },
 
   // The player's controls: the scene changes once, before the start, then
