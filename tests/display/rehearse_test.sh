@@ -14,7 +14,6 @@ set -uo pipefail
 show=${1:?usage: rehearse_test.sh SHOW_EXECUTABLE CAPTURE_EXECUTABLE SHOT_DIR}
 capture=${2:?}
 shots=${3:?}
-title="Pixelfolk enjoy dance!"
 reload_limit_ms=${RELOAD_LIMIT_MS:-2000}
 seek_time=20.25
 mkdir -p "$shots"
@@ -22,17 +21,14 @@ rm -f "$shots"/*.png
 failures=0
 fail() { echo "FAIL $*" >&2; failures=$((failures + 1)); }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+# shellcheck source=../support/show_window.sh
+source "$(dirname "$0")/../support/show_window.sh"
 
 # The show's own folder, copied so that its pictures can be changed.
 media=$(mktemp -d)
 pid=
-# The X server starts over when its last client leaves, and refuses
-# connections meanwhile: one client stays between the two shows.
-xprop -root -spy >/dev/null 2>&1 &
-keeper=$!
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  kill "$keeper" 2>/dev/null
   rm -rf "$media"
 }
 trap cleanup EXIT
@@ -43,7 +39,7 @@ cd "$media" || exit 1
 window_of() {
   local id=
   for _ in $(seq 600); do
-    id=$(xdotool search --all --pid "$pid" --name "^${title}\$" 2>/dev/null | head -n1) && [ -n "$id" ] && break
+    id=$(xdotool search --all --pid "$pid" --name "^${show_title}\$" 2>/dev/null | head -n1) && [ -n "$id" ] && break
     kill -0 "$pid" 2>/dev/null || return 1
     sleep 0.1
   done
@@ -141,14 +137,11 @@ else
   fail "mended picture not shown within ${reload_limit_ms} ms ($took pixels differ)"
 fi
 
-xdotool key --window "$window" Escape
+escape_window "$window"
 wait "$pid"
 code=$?
 pid=
 [ "$code" -eq 0 ] || fail "Escape ended the rehearsal with code $code"
-# The release of Escape went to a window that was gone: the server still
-# holds the key down, and the next window to get the focus would be told so.
-xdotool keyup Escape
 
 # Without --rehearse the keys do nothing: started 5 s before the end, the
 # show ends on time however Space, Home and the arrows are pressed.

@@ -51,7 +51,7 @@ shot() {
   fi
   sleep 5
   import -window root "$shots/$name.png"
-  xdotool key --window "$window" Escape
+  escape_window "$window"
   wait "$pid"
   code=$?
 }

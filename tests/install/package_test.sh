@@ -99,7 +99,7 @@ else
   import -window root "$shots/unpacked-title.png"
   (cd "$root/usr/share/pixelfolk" && "$check" title "$shots/unpacked-title.png") ||
     fail "the muted music did not bring the title in"
-  xdotool key --window "$window" Escape
+  escape_window "$window"
   wait "$pid"
   code=$?
   if [ "$code" -eq 0 ] && ! grep -q "Sound unavailable" "$shots/unpacked.stderr"; then

@@ -38,7 +38,7 @@ window_case() {
   read -r x y w h < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
                                               /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x, y, w, h }')
   import -window root "$shots/$name-screen.png"
-  xdotool key --window "$id" Escape
+  escape_window "$id"
   wait "$pid"
   local code=$?
   [ "$code" -eq 0 ] || fail "$name: Escape ended the show with code $code"

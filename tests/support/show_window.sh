@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # Sourced by the shell tests that watch the show on an X server: its window
-# title, and waiting for its window.
+# title, waiting for its window, and ending it.
 
 show_title="Pixelfolk enjoy dance!"
 
@@ -25,4 +25,14 @@ wait_for_window() {
   done
   echo "wait_for_window: no window named \"$title\" within $seconds s" >&2
   return 1
+}
+
+# escape_window WINDOW: presses Escape in the show's window. The show closes
+# that window on the press, so xdotool's release goes to a window that is gone
+# and fails, leaving the server holding the key down; the next window to get
+# the focus would be told Escape is held and end at once. The release is sent
+# again to the server itself, which needs no window.
+escape_window() {
+  xdotool key --window "$1" Escape 2>/dev/null
+  xdotool keyup Escape
 }

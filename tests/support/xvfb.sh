@@ -13,7 +13,9 @@ xvfb_dir=
 start_xvfb() {
   local display
   xvfb_dir=$(mktemp -d)
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$xvfb_dir/display" 2>"$xvfb_dir/xvfb.log" &
+  # -noreset: by default the server starts over when its last client leaves
+  # and refuses whoever connects meanwhile, such as the next show of a test.
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$xvfb_dir/display" 2>"$xvfb_dir/xvfb.log" &
   xvfb_pid=$!
   # The server writes its display number once it accepts connections; then
   # make sure it answers.
