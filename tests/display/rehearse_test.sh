@@ -18,15 +18,16 @@ reload_limit_ms=${RELOAD_LIMIT_MS:-2000}
 seek_time=20.25
 mkdir -p "$shots"
 rm -f "$shots"/*.png
-failures=0
-fail() { echo "FAIL $*" >&2; failures=$((failures + 1)); }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
 # shellcheck source=../support/show_window.sh
 source "$(dirname "$0")/../support/show_window.sh"
 
 # The show's own folder, copied so that its pictures can be changed.
 media=$(mktemp -d)
 pid=
+# shellcheck disable=SC2317  # run by the EXIT trap
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   rm -rf "$media"
@@ -72,7 +73,7 @@ wait_for_screen() {
 
 "$show" --rehearse --seek="$seek_time" --paused --window=640x480 2>"$shots/stderr.txt" &
 pid=$!
-window=$(window_of) || { fail "no window: $(cat "$shots/stderr.txt")"; exit 1; }
+window=$(window_of) || fail_now "no window: $(cat "$shots/stderr.txt")"
 # The first frame comes once the soundtrack is rendered.
 # The first frame waits for the soundtrack to be rendered, which a loaded
 # machine or a sanitizer build makes slow.
@@ -148,7 +149,7 @@ pid=
 started=$(now_ms)
 "$show" --seek=91 --window=640x480 2>>"$shots/stderr.txt" &
 pid=$!
-window=$(window_of) || { fail "no window for --seek=91"; exit 1; }
+window=$(window_of) || fail_now "no window for --seek=91"
 start=$(now_ms)
 echo "     --seek=91: window $window after $((start - started)) ms"
 for key in space Home Left Prior space h; do
@@ -165,5 +166,4 @@ if [ "$elapsed" -lt 3500 ] || [ "$elapsed" -gt 8000 ]; then
 fi
 echo "ok   --seek=91 ended by itself after ${elapsed} ms"
 
-[ "$failures" -eq 0 ] && echo "rehearse_test: all passed"
-[ "$failures" -eq 0 ]
+finish
