@@ -51,7 +51,7 @@ library_cache_close() {
 # prefix. Call it as prefix=$(cached_library ...), not inside a condition:
 # there bash would ignore set -e inside the recipe too.
 cached_library() {
-  local package=$1 recipe=$2 inputs=${3:-} source version prefix key tree work status errexit=+e
+  local package=$1 recipe=$2 inputs=${3:-} source version prefix key tree work status errexit=+e started=$SECONDS
   source=$(dpkg-query -W -f='${source:Package}' "$package") || return 1
   version=$(dpkg-query -W -f='${source:Version}' "$package") || return 1
   prefix=$library_cache/${source}_$(cache_safe "$version")
@@ -78,5 +78,6 @@ cached_library() {
   fi
   rm -rf "$work" "$work.log"
   echo "$key" >"$prefix/.complete"
+  echo "library cache: $source built in $((SECONDS - started)) s" >&2
   echo "$prefix"
 }
