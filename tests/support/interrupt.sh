@@ -12,12 +12,25 @@ catches_interrupt() {
   [ -n "$mask" ] && (((16#$mask >> 1) & 1))
 }
 
+# ignores_interrupt PID: whether process PID runs with SIGINT ignored, which
+# SDL then leaves alone.
+ignores_interrupt() {
+  local mask
+  mask=$(awk '/^SigIgn:/ { print $2 }' "/proc/$1/status" 2>/dev/null)
+  [ -n "$mask" ] && (((16#$mask >> 1) & 1))
+}
+
 # wait_interruptible PID [SECONDS]: waits until process PID catches SIGINT
-# (default 60 s at most); returns 1 when it ends or the time passes first.
+# (default 60 s at most); returns 1 when it ends or the time passes first,
+# or at once, saying so, when it ignores SIGINT.
 wait_interruptible() {
   local pid=$1 seconds=${2:-60}
   for _ in $(seq $((seconds * 10))); do
     catches_interrupt "$pid" && return 0
+    if ignores_interrupt "$pid"; then
+      echo "wait_interruptible: process $pid was started with SIGINT ignored" >&2
+      return 1
+    fi
     kill -0 "$pid" 2>/dev/null || return 1
     sleep 0.1
   done
