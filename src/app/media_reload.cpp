@@ -8,8 +8,6 @@
 #include "resources/error_message.h"
 #include "resources/listed_files.h"
 
-namespace {}  // namespace
-
 namespace {
 
 // The font cut from picture 0, or nothing when the picture cannot be cut;
@@ -21,7 +19,7 @@ std::unique_ptr<Font> cutFont(Picture* picture, std::vector<std::string>* messag
   }
   if (picture->image->width < kShowFontColumns * kShowGlyphSide ||
       picture->image->height < kShowFontRows * kShowGlyphSide) {
-    *messages = {"The bitmap doesn't fit with the given criteria!"};
+    *messages = {kFontDoesNotFitMessage};
     return nullptr;
   }
   return std::make_unique<Font>(kShowFontColumns, kShowFontRows, kShowGlyphSide, kShowGlyphSide, picture);

@@ -73,7 +73,7 @@ Font::Font(int32_t columnCount, int32_t rowCount, int32_t height, int32_t width,
     platform::showMessageBox("Error.", "Error while loading bitmap. Is the path correct?");
   } else if (source->image->width < static_cast<int64_t>(columnCount) * width ||
              source->image->height < static_cast<int64_t>(rowCount) * height) {
-    platform::showMessageBox("Error.", "The bitmap doesn't fit with the given criteria!");
+    platform::showMessageBox("Error.", kFontDoesNotFitMessage);
   }
   glyphWidth = width;
   glyphHeight = height;

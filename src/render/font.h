@@ -9,6 +9,9 @@
 
 #include "resources/picture.h"
 
+// What a picture smaller than the font's grid is told.
+inline constexpr char kFontDoesNotFitMessage[] = "The bitmap doesn't fit with the given criteria!";
+
 class Font {
  public:
   int32_t glyphWidth = 0;
