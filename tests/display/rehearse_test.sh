@@ -74,7 +74,6 @@ wait_for_screen() {
 "$show" --rehearse --seek="$seek_time" --paused --window=640x480 2>"$shots/stderr.txt" &
 pid=$!
 window=$(window_of) || fail_now "no window: $(cat "$shots/stderr.txt")"
-# The first frame comes once the soundtrack is rendered.
 # The first frame waits for the soundtrack to be rendered, which a loaded
 # machine or a sanitizer build makes slow.
 if ! took=$(wait_for_screen paused "$shots/capture.png" equals 15000); then

@@ -5,9 +5,6 @@
 #
 #   show_errors_test.sh SHOW_EXECUTABLE
 set -uo pipefail
-# With job control, a background show keeps SIGINT (a plain script would start
-# it with the signal ignored).
-set -m
 
 show=${1:?usage: show_errors_test.sh SHOW_EXECUTABLE}
 showdir=$(cd "$(dirname "$show")" && pwd)
@@ -37,7 +34,7 @@ expect() {
 # an interrupt (SDL turns it into a quit request) ends it with code 0.
 expect_running() {
   local name=$1 text=$2
-  "$show" >"$scratch/out" 2>"$scratch/err" &
+  "${interruptible[@]}" "$show" >"$scratch/out" 2>"$scratch/err" &
   local pid=$!
   wait_interruptible "$pid"
   sleep 2

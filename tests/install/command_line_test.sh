@@ -4,7 +4,6 @@
 #
 #   command_line_test.sh SHOW_EXECUTABLE VERSION
 set -uo pipefail
-set -m  # a background show keeps SIGINT
 
 show=${1:?usage: command_line_test.sh SHOW_EXECUTABLE VERSION}
 version=${2:?}
@@ -58,7 +57,7 @@ refused "paused without rehearsal" "pixelfolk: --paused needs --rehearse: only a
 # With --mute the silent output is the first choice: a sound driver that
 # cannot start is never tried, so there is no complaint about it, and the
 # show runs on until interrupted.
-SDL_AUDIODRIVER=no-such-driver "$show" --mute >"$scratch/out" 2>"$scratch/err" &
+SDL_AUDIODRIVER=no-such-driver "${interruptible[@]}" "$show" --mute >"$scratch/out" 2>"$scratch/err" &
 pid=$!
 wait_interruptible "$pid"
 sleep 2

@@ -5,6 +5,13 @@
 # process by the signal. The checks wait for that moment instead of guessing
 # a start-up time, which a loaded machine or a sanitizer build overruns.
 
+# The command prefix for a show to be interrupted: SIGINT back to its
+# default. A script's background command starts with it ignored, and so does
+# everything under a shell that was itself started in the background
+# (nohup .ci/run &); SDL leaves an ignored signal alone.
+# shellcheck disable=SC2034  # used by the scripts that source this
+interruptible=(env --default-signal=INT)
+
 # catches_interrupt PID: whether process PID has a handler for SIGINT.
 catches_interrupt() {
   local mask
