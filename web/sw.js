@@ -9,6 +9,7 @@ const CACHE = `pixelfolk-${VERSION}`;
 const FILES = [
   "./",
   "index.html",
+  "player.js",
   "pixelfolk.js",
   "pixelfolk.wasm",
   "pixelfolk.data",

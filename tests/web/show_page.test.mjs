@@ -348,8 +348,8 @@ async function serve(folder) {
   return { child, url };
 }
 
-const PAGE_FILES = ["index.html", "pixelfolk.js", "pixelfolk.wasm", "pixelfolk.data", "sw.js", "manifest.webmanifest",
-  "icon-192.png", "icon-512.png"];
+const PAGE_FILES = ["index.html", "player.js", "pixelfolk.js", "pixelfolk.wasm", "pixelfolk.data", "sw.js",
+  "manifest.webmanifest", "icon-192.png", "icon-512.png"];
 
 before(async () => {
   for (const file of PAGE_FILES) {
