@@ -452,6 +452,18 @@ const std::vector<BadInput>& catalogue() {
        1,
        {"Error: Couldn't load the image data/animations/walk/walk 2.jpg.",
         "Error: Error loading animation at line 1 in the resfile resinfo.rli."}},
+      {"The font sheet is smaller than the font's grid",
+       [] {
+         copyShowChanging("font", [](const fs::path& picture) {
+           const std::vector<uint8_t> rgb(300 * 200 * 3, 0x80);
+           ASSERT_TRUE(imageio::writeJpeg(picture.string(), 300, 200, rgb.data()));
+         });
+       },
+       kRunning,
+       0,
+       {"Error.: The bitmap doesn't fit with the given criteria!",
+        "data/jpgs/font.jpg: 300 \u00D7 200 pixels, smaller than the 512 \u00D7 256 that 16 \u00D7 8 glyphs of 32 "
+        "pixels need"}},
       // The screen and the sound.
       {"No display can be opened",
        linkShowMedia,
