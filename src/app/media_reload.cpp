@@ -3,8 +3,6 @@
 #include <new>
 
 #include "app/show_startup.h"
-#include "music/module_renderer.h"
-#include "music/module_report.h"
 #include "resources/error_message.h"
 #include "resources/listed_files.h"
 
@@ -80,59 +78,6 @@ bool reloadFiles(const std::vector<resources::ListedFile>& files, ShowMedia* med
   for (Loaded& fresh : loaded) *fresh.target = std::move(fresh.picture);
   if (font) media->font = std::move(font);
   return true;
-}
-
-bool loadSoundtrack(const char* path, int rate, Soundtrack* soundtrack, std::string* message) {
-  ModuleRenderer renderer;
-  if (!renderer.hasPlayer()) {
-    *message = "The music player cannot start.";
-    return false;
-  }
-  const bool loaded = renderer.loadFile(path, rate);
-  if (!loaded) {
-    *message = moduleLoadNote(path, renderer, loaded);
-    return false;
-  }
-  // A module that plays with parts missing is named as the plain show names it.
-  reportModuleLoad(path, renderer, loaded);
-  Soundtrack rendered;
-  rendered.timeline = scanTriggerTimeline(renderer, &rendered.samples);
-  *soundtrack = std::move(rendered);
-  message->clear();
-  return true;
-}
-
-MediaWatch::MediaWatch(const char* listPath, const char* musicPath)
-    : listPath_(listPath),
-      musicPath_(musicPath),
-      media_(stamped(resources::listedFiles(listPath))),
-      music_(platform::fileStamp(musicPath)) {}
-
-std::vector<MediaWatch::Stamped> MediaWatch::stamped(const std::vector<resources::ListedFile>& files) {
-  std::vector<Stamped> result;
-  result.reserve(files.size());
-  for (const resources::ListedFile& file : files) result.emplace_back(file, platform::fileStamp(file.path.c_str()));
-  return result;
-}
-
-MediaWatch::Changes MediaWatch::poll() {
-  Changes changes;
-  const platform::FileStamp music = platform::fileStamp(musicPath_.c_str());
-  changes.music = music != music_;
-  music_ = music;
-  for (Stamped& file : media_) {
-    const platform::FileStamp now = platform::fileStamp(file.first.path.c_str());
-    if (now == file.second) continue;
-    file.second = now;
-    if (file.first.kind == resources::ListedFile::Kind::list) {
-      changes.list = true;
-    } else {
-      changes.files.push_back(file.first);
-    }
-  }
-  // A changed list may name other files: they are all looked at afresh.
-  if (changes.list) media_ = stamped(resources::listedFiles(listPath_.c_str()));
-  return changes;
 }
 
 bool reloadChanges(const char* listPath, const MediaWatch::Changes& changes, ShowMedia* media,

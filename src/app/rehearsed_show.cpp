@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/media_reload.h"
+#include "app/media_watch.h"
 #include "app/precision_timer.h"
 #include "app/rehearsal.h"
 #include "app/show_engine.h"
@@ -15,6 +16,7 @@
 #include "music/instrument_counters.h"
 #include "music/music_player.h"
 #include "music/sample_playback.h"
+#include "music/soundtrack.h"
 #include "platform/audio_output.h"
 #include "platform/frame_loop.h"
 #include "platform/platform.h"

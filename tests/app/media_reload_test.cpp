@@ -11,9 +11,11 @@
 #include <iterator>
 #include <string>
 
+#include "app/media_watch.h"
 #include "app/rehearsal.h"
 #include "app/show_engine.h"
 #include "generated_show.h"
+#include "music/soundtrack.h"
 #include "render/screen.h"
 #include "resources/listed_files.h"
 #include "script/scene.h"
