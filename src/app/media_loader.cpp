@@ -5,6 +5,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/platform.h"
 #include "resources/error_message.h"
 
 namespace {
@@ -66,6 +67,8 @@ void MediaLoader::start(ReloadJob job) {
   // Detached: the thread owns its job and shares only the result, so the
   // show may end (and this loader go) while a picture still decodes.
   std::thread([shared = shared_, job = std::move(job)] {
+    // The frames come first when the processors are busy.
+    platform::lowerThreadPriority();
     ReloadResult result = loadReload(job);
     const std::lock_guard<std::mutex> lock(shared->mutex);
     shared->result = std::move(result);
