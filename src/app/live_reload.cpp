@@ -39,7 +39,7 @@ ReloadJob LiveReload::nextJob(const ShowMedia& media) {
 
 bool LiveReload::apply(ReloadResult& result, ShowMedia* media) {
   if (result.wholeListLoaded) {
-    *media = std::move(result.media);
+    std::swap(*media, result.media);
     inUse_ = std::move(result.listed);
     watch_.watchInUse(inUse_);
     listPending_ = false;
@@ -63,8 +63,8 @@ bool LiveReload::apply(ReloadResult& result, ShowMedia* media) {
                           ? media->data->getPicture(file.index)
                           : media->data->getAnimationFrame(file.index, file.frame);
     if (target == nullptr) continue;
-    *target = std::move(loaded.picture);
-    if (loaded.font) media->font = std::move(loaded.font);
+    std::swap(*target, loaded.picture);
+    if (loaded.font) std::swap(media->font, loaded.font);
     errors_.erase(file.path);
     changed = true;
   }
@@ -82,6 +82,8 @@ bool LiveReload::pass(double now, ShowMedia* media) {
       std::fprintf(stderr, "pixelfolk: reload: loaded in %.0f ms, frames at most %.0f ms apart meanwhile\n",
                    (now - loadStart_) * 1000.0, longestGap_ * 1000.0);
     }
+    // The result now holds what was swapped out.
+    MediaLoader::discard(std::move(result));
   }
   if (now >= nextPoll_) {
     nextPoll_ = now + kPollSeconds;

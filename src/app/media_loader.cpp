@@ -86,3 +86,10 @@ bool MediaLoader::take(ReloadResult* result) {
   shared_.reset();
   return true;
 }
+
+void MediaLoader::discard(ReloadResult replaced) {
+  std::thread([old = std::move(replaced)]() mutable {
+    platform::lowerThreadPriority();
+    old = ReloadResult();
+  }).detach();
+}
