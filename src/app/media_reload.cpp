@@ -3,29 +3,20 @@
 #include <new>
 
 #include "app/show_startup.h"
-#include "music/module_renderer.h"
-#include "music/module_report.h"
 #include "resources/error_message.h"
-#include "resources/listed_files.h"
 
-namespace {
-
-// The font cut from picture 0, or nothing when the picture cannot be cut;
-// the font would show its own boxes for that.
-std::unique_ptr<Font> cutFont(Picture* picture, std::vector<std::string>* messages) {
+std::unique_ptr<Font> cutFontFrom(const std::string& path, Picture* picture, std::vector<std::string>* messages) {
   if (picture == nullptr || !picture->image) {
     *messages = {kNoFontMessage};
     return nullptr;
   }
-  if (picture->image->width < kShowFontColumns * kShowGlyphSide ||
-      picture->image->height < kShowFontRows * kShowGlyphSide) {
-    *messages = {kFontDoesNotFitMessage};
+  const std::string note = fontSizeNote(path, *picture);
+  if (!note.empty()) {
+    *messages = {kFontDoesNotFitMessage, note};
     return nullptr;
   }
   return std::make_unique<Font>(kShowFontColumns, kShowFontRows, kShowGlyphSide, kShowGlyphSide, picture);
 }
-
-}  // namespace
 
 bool loadShowMedia(const char* listPath, ShowMedia* media, std::vector<std::string>* messages) {
   ShowMedia loaded;
@@ -41,106 +32,9 @@ bool loadShowMedia(const char* listPath, ShowMedia* media, std::vector<std::stri
       return false;
     }
   }
-  loaded.font = cutFont(loaded.data->getPicture(0), messages);
+  loaded.font = cutFontFrom(fontPicturePath(listPath), loaded.data->getPicture(0), messages);
   if (!loaded.font) return false;
   *media = std::move(loaded);
   messages->clear();
-  return true;
-}
-
-bool reloadFiles(const std::vector<resources::ListedFile>& files, ShowMedia* media) {
-  using Kind = resources::ListedFile::Kind;
-  struct Loaded {
-    Picture* target;
-    Picture picture;
-  };
-  std::vector<Loaded> loaded;
-  std::unique_ptr<Font> font;
-  const resources::ErrorCollector errors;
-  try {
-    for (const resources::ListedFile& file : files) {
-      Picture* target = file.kind == Kind::picture          ? media->data->getPicture(file.index)
-                        : file.kind == Kind::animationFrame ? media->data->getAnimationFrame(file.index, file.frame)
-                                                            : nullptr;
-      if (target == nullptr) return false;
-      Loaded& fresh = loaded.emplace_back(Loaded{target, Picture()});
-      fresh.picture.load(file.path.c_str(), target->resourceIndex);
-      if (!fresh.picture.image) return false;
-      if (file.kind == Kind::picture && file.index == 0) {
-        std::vector<std::string> messages;
-        font = cutFont(&fresh.picture, &messages);
-        if (!font) return false;
-      }
-    }
-  } catch (const resources::LoadFailed&) {
-    return false;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  for (Loaded& fresh : loaded) *fresh.target = std::move(fresh.picture);
-  if (font) media->font = std::move(font);
-  return true;
-}
-
-bool loadSoundtrack(const char* path, int rate, Soundtrack* soundtrack, std::string* message) {
-  ModuleRenderer renderer;
-  if (!renderer.hasPlayer()) {
-    *message = "The music player cannot start.";
-    return false;
-  }
-  const bool loaded = renderer.loadFile(path, rate);
-  if (!loaded) {
-    *message = moduleLoadNote(path, renderer, loaded);
-    return false;
-  }
-  // A module that plays with parts missing is named as the plain show names it.
-  reportModuleLoad(path, renderer, loaded);
-  Soundtrack rendered;
-  rendered.timeline = scanTriggerTimeline(renderer, &rendered.samples);
-  *soundtrack = std::move(rendered);
-  message->clear();
-  return true;
-}
-
-MediaWatch::MediaWatch(const char* listPath, const char* musicPath)
-    : listPath_(listPath),
-      musicPath_(musicPath),
-      media_(stamped(resources::listedFiles(listPath))),
-      music_(platform::fileStamp(musicPath)) {}
-
-std::vector<MediaWatch::Stamped> MediaWatch::stamped(const std::vector<resources::ListedFile>& files) {
-  std::vector<Stamped> result;
-  result.reserve(files.size());
-  for (const resources::ListedFile& file : files) result.emplace_back(file, platform::fileStamp(file.path.c_str()));
-  return result;
-}
-
-MediaWatch::Changes MediaWatch::poll() {
-  Changes changes;
-  const platform::FileStamp music = platform::fileStamp(musicPath_.c_str());
-  changes.music = music != music_;
-  music_ = music;
-  for (Stamped& file : media_) {
-    const platform::FileStamp now = platform::fileStamp(file.first.path.c_str());
-    if (now == file.second) continue;
-    file.second = now;
-    if (file.first.kind == resources::ListedFile::Kind::list) {
-      changes.list = true;
-    } else {
-      changes.files.push_back(file.first);
-    }
-  }
-  // A changed list may name other files: they are all looked at afresh.
-  if (changes.list) media_ = stamped(resources::listedFiles(listPath_.c_str()));
-  return changes;
-}
-
-bool reloadChanges(const char* listPath, const MediaWatch::Changes& changes, ShowMedia* media,
-                   std::vector<std::string>* messages) {
-  messages->clear();
-  if (!changes.list && reloadFiles(changes.files, media)) return true;
-  ShowMedia fresh;
-  if (!loadShowMedia(listPath, &fresh, messages)) return false;
-  *media = std::move(fresh);
   return true;
 }

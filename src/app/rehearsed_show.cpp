@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/live_reload.h"
 #include "app/media_reload.h"
 #include "app/precision_timer.h"
 #include "app/rehearsal.h"
@@ -15,6 +16,7 @@
 #include "music/instrument_counters.h"
 #include "music/music_player.h"
 #include "music/sample_playback.h"
+#include "music/soundtrack.h"
 #include "platform/audio_output.h"
 #include "platform/frame_loop.h"
 #include "platform/platform.h"
@@ -26,9 +28,6 @@
 
 namespace {
 
-// Twice a second is soon enough for a file saved by hand.
-constexpr double kPollSeconds = 0.5;
-
 RehearsalRequest request;
 bool requested = false;
 
@@ -37,13 +36,11 @@ struct LiveShow {
   std::unique_ptr<SamplePlayback> playback;
   std::unique_ptr<ShowEngine> engine;
   std::unique_ptr<Rehearsal> rehearsal;
-  std::unique_ptr<MediaWatch> watch;
+  std::unique_ptr<LiveReload> reload;
   PrecisionTimer* timer = nullptr;
-  // A rehearsal's own: the overlay and the watch on the media files. A
-  // viewer's player has neither.
+  // A rehearsal's own: the overlay and the live reload of the media files.
+  // A viewer's player has neither.
   bool rehearsalTools = false;
-  double nextPoll = 0.0;
-  std::vector<std::string> mediaErrors;
   std::string musicError;
 
   // The scene without the overlay, for the passes that draw no new frame.
@@ -57,17 +54,9 @@ struct LiveShow {
 
 void pressKey(void* user, uint32_t virtualKey) { static_cast<LiveShow*>(user)->rehearsal->press(virtualKey); }
 
-void reloadMedia(LiveShow& show, const MediaWatch::Changes& changes) {
-  std::vector<std::string> messages;
-  // A full reload frees the media the engine still points at; it is handed
-  // the new ones before anything is drawn.
-  if (!reloadChanges(kResourceListName, changes, &show.media, &messages)) {
-    show.mediaErrors = messages;
-    for (const std::string& m : messages) std::fprintf(stderr, "pixelfolk: reload: %s\n", m.c_str());
-    return;
-  }
+// The media swapped in between two frames; a paused show stays on its frame.
+void reloadMedia(LiveShow& show) {
   show.engine->useMedia(*show.media.data, *show.media.font);
-  show.mediaErrors.clear();
   show.rehearsal->redraw();
   std::fprintf(stderr, "pixelfolk: reload: media reloaded at %.3f s\n", show.rehearsal->showTime());
 }
@@ -89,11 +78,9 @@ void reloadMusic(LiveShow& show) {
 }
 
 void pollFiles(LiveShow& show, double now) {
-  if (!show.rehearsalTools || now < show.nextPoll) return;
-  show.nextPoll = now + kPollSeconds;
-  const MediaWatch::Changes changes = show.watch->poll();
-  if (changes.media()) reloadMedia(show, changes);
-  if (changes.music) reloadMusic(show);
+  if (!show.rehearsalTools) return;
+  if (show.reload->pass(now, &show.media)) reloadMedia(show);
+  if (show.reload->takeMusicChange()) reloadMusic(show);
 }
 
 std::vector<overlay::Line> overlayLines(const LiveShow& show) {
@@ -112,7 +99,7 @@ std::vector<overlay::Line> overlayLines(const LiveShow& show) {
   std::snprintf(text, sizeof text, "%d fps  draw %.1f ms  present %.1f ms", show.framesPerSecond, show.drawMilliseconds,
                 show.presentMilliseconds);
   lines.push_back({text});
-  for (const std::string& m : show.mediaErrors) lines.push_back({m, overlay::kYellow});
+  for (const std::string& m : show.reload->errors()) lines.push_back({m, overlay::kYellow});
   if (!show.musicError.empty()) lines.push_back({show.musicError, overlay::kYellow});
   return lines;
 }
@@ -229,8 +216,7 @@ void runRehearsedShow(std::unique_ptr<DataController> data) {
   platform::waitForStart();
   startMusicOutput(kShowMusicRate, SamplePlayback::fillOutput, show.playback.get());
   if (show.rehearsalTools) {
-    show.watch = std::make_unique<MediaWatch>(kResourceListName, kShowMusicFile);
-    show.nextPoll = show.timer->seconds() + kPollSeconds;
+    show.reload = std::make_unique<LiveReload>(kResourceListName, kShowMusicFile);
   }
   if (request.controls || request.player) displaySetKeyHandler(pressKey, &show);
   show.secondStart = show.timer->seconds();

@@ -36,6 +36,10 @@ int64_t readCounter();
 
 void sleepMilliseconds(int milliseconds);
 
+// The calling thread gives way to the others while the processors are busy:
+// for work in the background that must not hold the frames up.
+void lowerThreadPriority();
+
 // True when standard error goes to a terminal a person watches, not to a file or pipe.
 bool standardErrorIsTerminal();
 

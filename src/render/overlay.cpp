@@ -1,6 +1,7 @@
 #include "render/overlay.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "render/screen.h"
 
@@ -132,6 +133,49 @@ void drawGlyph(uint32_t* framebuffer, int x, int y, char c, uint32_t colour) {
   }
 }
 
+// The text as the small font draws it: one byte a character, newlines kept
+// for wrapped() to break at. The signs the show's own messages use are
+// spelled in ASCII; any other character is one '?', however many bytes its
+// UTF-8 takes.
+std::string drawable(const std::string& text) {
+  static const struct {
+    const char* utf8;
+    const char* ascii;
+  } kSpelled[] = {
+      {"\u00D7", "x"},  {"\u2013", "-"},  {"\u2014", "-"},   {"\u2018", "'"}, {"\u2019", "'"},
+      {"\u201C", "\""}, {"\u201D", "\""}, {"\u2026", "..."}, {"\u00A0", " "},
+  };
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80) {
+      const bool lineEnd = byte == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+      if (!lineEnd)
+        out += byte == '\t' ? ' ' : byte == '\n' || (byte >= 32 && byte < 127) ? static_cast<char>(byte) : '?';
+      ++i;
+      continue;
+    }
+    const char* spelled = nullptr;
+    for (const auto& sign : kSpelled) {
+      if (text.compare(i, std::strlen(sign.utf8), sign.utf8) == 0) {
+        spelled = sign.ascii;
+        i += std::strlen(sign.utf8);
+        break;
+      }
+    }
+    if (spelled != nullptr) {
+      out += spelled;
+      continue;
+    }
+    // A lead byte and its continuation bytes, or a stray byte, are one '?'.
+    out += '?';
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+  }
+  return out;
+}
+
 }  // namespace
 
 namespace overlay {
@@ -141,15 +185,23 @@ int charactersPerLine() { return (Screen::width - 2 * (kMargin + kPadding)) / kC
 std::vector<Line> wrapped(const Line& line) {
   const size_t width = static_cast<size_t>(charactersPerLine());
   std::vector<Line> lines;
-  std::string rest = line.text;
-  while (rest.size() > width) {
-    // Break at the last space that fits, or mid-word when there is none.
-    size_t cut = rest.rfind(' ', width);
-    if (cut == std::string::npos || cut == 0) cut = width;
-    lines.push_back({rest.substr(0, cut), line.colour});
-    rest.erase(0, rest[cut] == ' ' ? cut + 1 : cut);
+  const std::string text = drawable(line.text);
+  size_t start = 0;
+  while (true) {
+    // A message of several lines keeps its own breaks.
+    const size_t end = std::min(text.find('\n', start), text.size());
+    std::string rest = text.substr(start, end - start);
+    while (rest.size() > width) {
+      // Break at the last space that fits, or mid-word when there is none.
+      size_t cut = rest.rfind(' ', width);
+      if (cut == std::string::npos || cut == 0) cut = width;
+      lines.push_back({rest.substr(0, cut), line.colour});
+      rest.erase(0, rest[cut] == ' ' ? cut + 1 : cut);
+    }
+    lines.push_back({rest, line.colour});
+    if (end == text.size()) break;
+    start = end + 1;
   }
-  lines.push_back({rest, line.colour});
   return lines;
 }
 

@@ -14,14 +14,18 @@ inline constexpr uint32_t kWhite = 0x00FFFFFF;
 inline constexpr uint32_t kYellow = 0x00FFE040;
 
 struct Line {
-  std::string text;  // ASCII; any other byte shows as '?'
+  // UTF-8; a newline starts a new line. The signs the show's messages use
+  // (such as the multiplication sign) are spelled in ASCII, any other
+  // character shows as one '?'.
+  std::string text;
   uint32_t colour = kWhite;
 };
 
 // How many characters fit on one line of the box.
 int charactersPerLine();
 
-// A line cut into lines that fit, at spaces where it can be.
+// A line cut at its newlines and into lines that fit, at spaces where it
+// can be; the lines returned hold only what the small font draws.
 std::vector<Line> wrapped(const Line& line);
 
 // Darkens the box the lines need and writes them into it; lines too long are

@@ -9,7 +9,8 @@
 namespace resources {
 namespace {
 
-ErrorCollector* collector = nullptr;
+// Per thread: a reload collects on its worker while the frame loop goes on.
+thread_local ErrorCollector* collector = nullptr;
 
 void deliver(const char* text) {
   if (collector != nullptr) {

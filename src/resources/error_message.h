@@ -21,8 +21,8 @@ struct LoadFailed : std::exception {
 // For loading while the show runs (a rehearsal's live reload), where no box
 // may stop the show and no error may end it: while one is alive, the texts
 // the boxes would show are kept here instead, and an error that would end
-// the process throws LoadFailed after its text is kept. One at a time, on
-// the thread that loads.
+// the process throws LoadFailed after its text is kept. It collects what
+// is loaded on the thread that made it; other threads are not affected.
 class ErrorCollector {
  public:
   ErrorCollector();

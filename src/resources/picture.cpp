@@ -1,5 +1,6 @@
 #include "resources/picture.h"
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <string>
@@ -167,10 +168,17 @@ void Picture::load(const char* path, int32_t index) {
   resourceIndex = index;
   image.reset();
 
-  // A directory, FIFO or device is handled like a missing file.
+  // A directory, FIFO or device is no picture: never read (a FIFO would
+  // block, a device never end), refused like a missing file, with the reason.
   FILE* file = path != nullptr ? platform::openRegularFile(path, "rb") : nullptr;
   if (file == nullptr) {
-    resources::showError("Couldn't load the image %s.", path != nullptr ? path : "");
+    const int why = errno;
+    if (path != nullptr && (why == EISDIR || why == EINVAL)) {
+      resources::showError("%s is %s, not a regular file.\nCouldn't load the image %s.", path,
+                           why == EISDIR ? "a directory" : "a FIFO, a device or a socket", path);
+    } else {
+      resources::showError("Couldn't load the image %s.", path != nullptr ? path : "");
+    }
     return;
   }
 

@@ -6,14 +6,21 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
+#include "app/live_reload.h"
+#include "app/media_watch.h"
 #include "app/rehearsal.h"
 #include "app/show_engine.h"
 #include "generated_show.h"
+#include "imageio/jpeg_writer.h"
+#include "music/soundtrack.h"
 #include "render/screen.h"
 #include "resources/listed_files.h"
 #include "script/scene.h"
@@ -56,12 +63,47 @@ std::string picturePath(int picture) {
   return "";
 }
 
+// Passes as the frame loop makes them, a poll apart, until what changed on
+// disk is loaded or refused (a change is taken once it has stayed as it is
+// for one poll). Returns whether the media changed.
+bool reloadUntilQuiet(LiveReload& reload, ShowMedia* media, double* clock) {
+  bool changed = false;
+  for (int polls = 0; polls < 3; ++polls) {
+    *clock += LiveReload::kPollSeconds;
+    changed = reload.pass(*clock, media) || changed;
+    while (reload.loading()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      changed = reload.pass(*clock, media) || changed;
+    }
+  }
+  return changed;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const std::string& line : lines) all += line + "\n";
+  return all;
+}
+
+const std::vector<uint8_t>& pixelsOf(const ShowMedia& media, int picture) {
+  return media.data->getPicture(picture)->image->pixels;
+}
+
+// Resident memory of this process.
+long residentKilobytes() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
 TEST_F(ShowCopy, PictureReplacedThenBrokenThenMended) {
   ShowMedia media;
   std::vector<std::string> messages;
   ASSERT_TRUE(loadShowMedia("resinfo.rli", &media, &messages));
-  MediaWatch watch("resinfo.rli", "demo.xm");
-  EXPECT_FALSE(watch.poll().media());
+  LiveReload reload("resinfo.rli", "demo.xm");
+  double clock = 0.0;
+  EXPECT_FALSE(reloadUntilQuiet(reload, &media, &clock));
 
   // The opening at 20 s shows one of the middle pictures: that one is replaced.
   generatedshow::Show& show = generatedshow::show();
@@ -81,42 +123,32 @@ TEST_F(ShowCopy, PictureReplacedThenBrokenThenMended) {
 
   // Replaced: the new picture is drawn at the same show time.
   writeBytes(path, readBytes(other));
-  MediaWatch::Changes changes = watch.poll();
-  ASSERT_EQ(changes.files.size(), 1u);
-  EXPECT_EQ(changes.files[0].path, path);
-  EXPECT_FALSE(changes.list);
   const DataController* before = media.data.get();
-  ASSERT_TRUE(reloadChanges("resinfo.rli", changes, &media, &messages));
+  ASSERT_TRUE(reloadUntilQuiet(reload, &media, &clock));
   EXPECT_EQ(media.data.get(), before) << "only the picture was loaded again";
-  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(reload.errors(), std::vector<std::string>{});
   engine.useMedia(*media.data, *media.font);
   rehearsal.redraw();
   EXPECT_TRUE(rehearsal.pass().drew);
   EXPECT_EQ(rehearsal.showTime(), 20.0);
   const std::vector<uint32_t> withReplacement(Screen::pixels, Screen::pixels + Screen::pixelCount);
   EXPECT_NE(withReplacement, original);
-  EXPECT_EQ(media.data->getPicture(shown)->image->pixels, media.data->getPicture(shown == 6 ? 7 : 6)->image->pixels);
-  EXPECT_FALSE(watch.poll().media()) << "one change, one reload";
+  EXPECT_EQ(pixelsOf(media, shown), pixelsOf(media, shown == 6 ? 7 : 6));
+  EXPECT_FALSE(reloadUntilQuiet(reload, &media, &clock)) << "one change, one reload";
 
   // Broken: no load, the box's text instead, and the media in use untouched.
   writeBytes(path, "this is no picture");
-  changes = watch.poll();
-  ASSERT_TRUE(changes.media());
-  EXPECT_FALSE(reloadChanges("resinfo.rli", changes, &media, &messages));
+  EXPECT_FALSE(reloadUntilQuiet(reload, &media, &clock));
   EXPECT_EQ(media.data.get(), before);
-  ASSERT_FALSE(messages.empty());
-  std::string all;
-  for (const std::string& m : messages) all += m + "\n";
-  EXPECT_NE(all.find(path), std::string::npos) << all;
+  EXPECT_NE(joined(reload.errors()).find(path), std::string::npos) << joined(reload.errors());
   rehearsal.redraw();
   EXPECT_TRUE(rehearsal.pass().drew);
   EXPECT_EQ(std::vector<uint32_t>(Screen::pixels, Screen::pixels + Screen::pixelCount), withReplacement);
 
-  // Mended: the picture as it was.
+  // Mended: the picture as it was, and nothing more to say.
   writeBytes(path, good);
-  changes = watch.poll();
-  ASSERT_TRUE(changes.media());
-  ASSERT_TRUE(reloadChanges("resinfo.rli", changes, &media, &messages));
+  ASSERT_TRUE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_EQ(reload.errors(), std::vector<std::string>{});
   engine.useMedia(*media.data, *media.font);
   rehearsal.redraw();
   EXPECT_TRUE(rehearsal.pass().drew);
@@ -128,12 +160,13 @@ TEST_F(ShowCopy, ANewFontSheetIsCutAgain) {
   ShowMedia media;
   std::vector<std::string> messages;
   ASSERT_TRUE(loadShowMedia("resinfo.rli", &media, &messages));
-  MediaWatch watch("resinfo.rli", "demo.xm");
+  LiveReload reload("resinfo.rli", "demo.xm");
+  double clock = 0.0;
   const std::string sheet = picturePath(0);
   const std::string good = readBytes(sheet);
   writeBytes(sheet, readBytes(picturePath(1)));  // the background: as large, other glyphs
   const Font* before = media.font.get();
-  ASSERT_TRUE(reloadChanges("resinfo.rli", watch.poll(), &media, &messages));
+  ASSERT_TRUE(reloadUntilQuiet(reload, &media, &clock));
   ASSERT_NE(media.font.get(), before);
   ShowMedia fresh;
   ASSERT_TRUE(loadShowMedia("resinfo.rli", &fresh, &messages));
@@ -143,60 +176,244 @@ TEST_F(ShowCopy, ANewFontSheetIsCutAgain) {
         std::equal(fresh.font->glyphs[g].get(), fresh.font->glyphs[g].get() + 32 * 32, media.font->glyphs[g].get()))
         << g;
   }
-  // Too small a sheet cannot be cut: the message, and the font stays.
+  // Too small a sheet cannot be cut: the font's own message, then which
+  // file it is and how large; the font stays.
   writeBytes(sheet, readBytes(picturePath(6)));
   const Font* cut = media.font.get();
-  EXPECT_FALSE(reloadChanges("resinfo.rli", watch.poll(), &media, &messages));
+  EXPECT_FALSE(reloadUntilQuiet(reload, &media, &clock));
   EXPECT_EQ(media.font.get(), cut);
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], "The bitmap doesn't fit with the given criteria!");
+  const Image& small = *fresh.data->getPicture(6)->image;
+  EXPECT_EQ(reload.errors(), (std::vector<std::string>{"The bitmap doesn't fit with the given criteria!",
+                                                       sheet + ": " + std::to_string(small.width) + " \u00D7 " +
+                                                           std::to_string(small.height) +
+                                                           " pixels, smaller than the 512 \u00D7 256 that 16 "
+                                                           "\u00D7 8 glyphs of 32 pixels need"}));
   writeBytes(sheet, good);
+  EXPECT_TRUE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_EQ(reload.errors(), std::vector<std::string>{});
 }
 
 TEST_F(ShowCopy, ListAndMusicChangesAreNoticedAndBadOnesReported) {
-  MediaWatch watch("resinfo.rli", "demo.xm");
-  std::vector<std::string> messages;
   ShowMedia media;
+  std::vector<std::string> messages;
+  ASSERT_TRUE(loadShowMedia("resinfo.rli", &media, &messages));
+  LiveReload reload("resinfo.rli", "demo.xm");
+  double clock = 0.0;
+  const DataController* before = media.data.get();
 
   // A list that names a picture that is not there.
   const std::string list = readBytes("resinfo.rli");
   writeBytes("resinfo.rli", list + "nosuchpicture 1\n");
-  MediaWatch::Changes changes = watch.poll();
-  EXPECT_TRUE(changes.list);
-  EXPECT_FALSE(changes.music);
-  EXPECT_FALSE(reloadChanges("resinfo.rli", changes, &media, &messages));
-  ASSERT_FALSE(messages.empty());
-  EXPECT_NE(messages.front().find("data/jpgs/nosuchpicture.jpg"), std::string::npos) << messages.front();
+  EXPECT_FALSE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_FALSE(reload.takeMusicChange());
+  ASSERT_FALSE(reload.errors().empty());
+  EXPECT_NE(reload.errors().front().find("data/jpgs/nosuchpicture.jpg"), std::string::npos) << reload.errors().front();
+  EXPECT_EQ(media.data.get(), before);
 
-  // A new animation frame file the mended list names is watched from then on.
+  // Mended: loaded whole; an animation frame the list names is watched and
+  // goes into its place.
   writeBytes("resinfo.rli", list);
-  changes = watch.poll();
-  EXPECT_TRUE(changes.list);
-  EXPECT_TRUE(reloadChanges("resinfo.rli", changes, &media, &messages));
+  EXPECT_TRUE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_NE(media.data.get(), before);
+  before = media.data.get();
+  EXPECT_EQ(reload.errors(), std::vector<std::string>{});
   const std::vector<resources::ListedFile> files = resources::listedFiles("resinfo.rli");
   ASSERT_FALSE(files.empty());
   ASSERT_EQ(files.back().kind, resources::ListedFile::Kind::animationFrame);
-  std::ofstream(files.back().path, std::ios::app) << ' ';
-  changes = watch.poll();
-  ASSERT_EQ(changes.files.size(), 1u) << files.back().path;
-  EXPECT_EQ(changes.files[0].index, 1);
-  EXPECT_EQ(changes.files[0].frame, media.data->getAnimation(1)->frameCount - 1);
+  const std::string frame = files.back().path;
+  const Animation& animation = *media.data->getAnimation(files.back().index);
+  ASSERT_EQ(files.back().frame, animation.frameCount - 1);
+  writeBytes(frame, readBytes(picturePath(6)));
+  EXPECT_TRUE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_EQ(media.data.get(), before);
+  EXPECT_EQ(animation.frames[animation.frameCount - 1].image->pixels, pixelsOf(media, 6));
 
   // A module that does not load.
   const std::string module = readBytes("demo.xm");
   writeBytes("demo.xm", "no module");
-  changes = watch.poll();
-  EXPECT_TRUE(changes.music);
-  EXPECT_FALSE(changes.media());
+  EXPECT_FALSE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_TRUE(reload.takeMusicChange());
+  EXPECT_FALSE(reload.takeMusicChange());
   Soundtrack soundtrack;
   std::string message;
   EXPECT_FALSE(loadSoundtrack("demo.xm", 44100, &soundtrack, &message));
   EXPECT_EQ(message.rfind("Music file \"demo.xm\" not loaded: ", 0), 0u) << message;
   writeBytes("demo.xm", module);
-  EXPECT_TRUE(watch.poll().music);
+  reloadUntilQuiet(reload, &media, &clock);
+  EXPECT_TRUE(reload.takeMusicChange());
   EXPECT_TRUE(loadSoundtrack("demo.xm", 44100, &soundtrack, &message));
   EXPECT_EQ(soundtrack.timeline.triggers.size(), generatedshow::show().timeline.triggers.size());
   EXPECT_EQ(soundtrack.samples, generatedshow::show().samples);
 }
+// Errors belong to their files: each stays on show until its own file loads,
+// whatever else loads meanwhile. A broken list moves no picture: a picture
+// changed meanwhile goes into its place in the media in use, also when the
+// broken list names other files or none, and the list's error stays.
+TEST_F(ShowCopy, ErrorsStayWithTheirFilesAndABrokenListMovesNoPicture) {
+  ShowMedia media;
+  std::vector<std::string> messages;
+  ASSERT_TRUE(loadShowMedia("resinfo.rli", &media, &messages));
+  LiveReload reload("resinfo.rli", "demo.xm");
+  double clock = 0.0;
+  const std::string list = readBytes("resinfo.rli");
+  const std::string path1 = picturePath(1), path6 = picturePath(6), path7 = picturePath(7);
+  const std::vector<uint8_t> backdrop = pixelsOf(media, 1), six = pixelsOf(media, 6);
+  const std::string sixBytes = readBytes(path6);
 
+  writeBytes(path6, "no picture");
+  EXPECT_FALSE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_NE(joined(reload.errors()).find(path6), std::string::npos) << joined(reload.errors());
+  EXPECT_EQ(pixelsOf(media, 6), six);
+
+  // Another picture loads; picture 6 is still refused, and said to be.
+  writeBytes(path7, readBytes(path1));
+  EXPECT_TRUE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_EQ(pixelsOf(media, 7), backdrop);
+  EXPECT_NE(joined(reload.errors()).find(path6), std::string::npos) << joined(reload.errors());
+
+  // The list broken so that every picture number on disk shifts by one.
+  writeBytes("resinfo.rli", "nosuchpicture 1\n" + list);
+  EXPECT_FALSE(reloadUntilQuiet(reload, &media, &clock));
+  const std::string listError = "data/jpgs/nosuchpicture.jpg";
+  EXPECT_NE(joined(reload.errors()).find(listError), std::string::npos) << joined(reload.errors());
+  writeBytes(path7, sixBytes);
+  EXPECT_TRUE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_EQ(pixelsOf(media, 7), six) << "loaded into its own place";
+  EXPECT_EQ(pixelsOf(media, 1), backdrop) << "no other place changed";
+  EXPECT_EQ(pixelsOf(media, 6), six);
+  std::string errors = joined(reload.errors());
+  EXPECT_NE(errors.find(listError), std::string::npos) << errors;
+  EXPECT_NE(errors.find(path6), std::string::npos) << errors;
+
+  // Broken so that the list on disk names nothing at all: the files in use
+  // are still watched.
+  writeBytes("resinfo.rli", "nosuchpicture 3\n" + list);
+  EXPECT_FALSE(reloadUntilQuiet(reload, &media, &clock));
+  writeBytes(path7, readBytes(path1));
+  EXPECT_TRUE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_EQ(pixelsOf(media, 7), backdrop);
+  errors = joined(reload.errors());
+  EXPECT_NE(errors.find("Syntax error in resourcetype field at line 1"), std::string::npos) << errors;
+  EXPECT_NE(errors.find(path6), std::string::npos) << errors;
+
+  // Everything mended: every error goes.
+  writeBytes("resinfo.rli", list);
+  writeBytes(path6, sixBytes);
+  EXPECT_TRUE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_EQ(reload.errors(), std::vector<std::string>{});
+  EXPECT_EQ(pixelsOf(media, 6), six);
+}
+
+// A changed list's files are watched from then on: one it names that is
+// not there yet is loaded, with the list, once it appears; a later change to
+// it goes into its place.
+TEST_F(ShowCopy, TheFilesAChangedListNamesAreWatched) {
+  ShowMedia media;
+  std::vector<std::string> messages;
+  ASSERT_TRUE(loadShowMedia("resinfo.rli", &media, &messages));
+  LiveReload reload("resinfo.rli", "demo.xm");
+  double clock = 0.0;
+  const size_t pictures = media.data->pictures.size();
+  writeBytes("resinfo.rli", readBytes("resinfo.rli") + "extra 1\n");
+  EXPECT_FALSE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_NE(joined(reload.errors()).find("data/jpgs/extra.jpg"), std::string::npos) << joined(reload.errors());
+
+  writeBytes("data/jpgs/extra.jpg", readBytes(picturePath(6)));
+  EXPECT_TRUE(reloadUntilQuiet(reload, &media, &clock));
+  ASSERT_EQ(media.data->pictures.size(), pictures + 1);
+  EXPECT_EQ(reload.errors(), std::vector<std::string>{});
+  EXPECT_EQ(pixelsOf(media, static_cast<int>(pictures)), pixelsOf(media, 6));
+
+  writeBytes("data/jpgs/extra.jpg", readBytes(picturePath(7)));
+  EXPECT_TRUE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_EQ(pixelsOf(media, static_cast<int>(pictures)), pixelsOf(media, 7));
+
+  // A list broken at its first line names nothing: the files in use, the
+  // new one among them, are still watched.
+  const std::string backdrop = readBytes(picturePath(1));
+  writeBytes("resinfo.rli", "extra 3\n" + readBytes("resinfo.rli"));
+  EXPECT_FALSE(reloadUntilQuiet(reload, &media, &clock));
+  writeBytes("data/jpgs/extra.jpg", backdrop);
+  EXPECT_TRUE(reloadUntilQuiet(reload, &media, &clock));
+  EXPECT_EQ(pixelsOf(media, static_cast<int>(pictures)), pixelsOf(media, 1));
+}
+
+// A file is taken once it has stopped changing: not while it is written,
+// and once for each change.
+TEST_F(ShowCopy, AFileIsTakenOnceItHasStoppedChanging) {
+  MediaWatch watch("resinfo.rli", "demo.xm");
+  const std::string path = picturePath(6);
+  const std::string whole = readBytes(path);
+  writeBytes(path, whole.substr(0, whole.size() / 2));
+  EXPECT_EQ(watch.poll().files, std::vector<std::string>{}) << "seen changing";
+  writeBytes(path, whole.substr(0, whole.size() - 10));
+  EXPECT_EQ(watch.poll().files, std::vector<std::string>{}) << "still changing";
+  writeBytes(path, whole);
+  EXPECT_EQ(watch.poll().files, std::vector<std::string>{}) << "still changing";
+  EXPECT_EQ(watch.poll().files, std::vector<std::string>{path}) << "stopped changing";
+  EXPECT_FALSE(watch.poll().media()) << "once";
+  writeBytes("demo.xm", readBytes("demo.xm") + " ");
+  EXPECT_FALSE(watch.poll().music);
+  EXPECT_TRUE(watch.poll().music);
+}
+
+// The frame loop never waits for a decode: while a large picture decodes on
+// the worker every pass returns at once, and the picture is swapped in
+// between two of them.
+TEST_F(ShowCopy, ALargePictureDecodesWhileTheFramesGoOn) {
+  ShowMedia media;
+  std::vector<std::string> messages;
+  ASSERT_TRUE(loadShowMedia("resinfo.rli", &media, &messages));
+  LiveReload reload("resinfo.rli", "demo.xm");
+  constexpr int kWidth = 5000, kHeight = 4000;
+  std::vector<uint8_t> rgb(size_t{3} * kWidth * kHeight);
+  uint32_t noise = 1;
+  for (uint8_t& byte : rgb) byte = static_cast<uint8_t>((noise = noise * 1664525u + 1013904223u) >> 24);
+  ASSERT_TRUE(imageio::writeJpeg("large.jpg", kWidth, kHeight, rgb.data()));
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point decodeStart = Clock::now();
+  ASSERT_TRUE(Picture("large.jpg", 0).image);
+  const Clock::duration decode = Clock::now() - decodeStart;
+  fs::rename("large.jpg", picturePath(6));
+
+  double clock = 0.0;
+  Clock::duration longest{};
+  bool changed = false;
+  int passes = 0;
+  for (int polls = 0; polls < 3; ++polls) {
+    clock += LiveReload::kPollSeconds;
+    do {
+      const Clock::time_point start = Clock::now();
+      changed = reload.pass(clock, &media) || changed;
+      longest = std::max(longest, Clock::now() - start);
+      ++passes;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } while (reload.loading());
+  }
+  ASSERT_TRUE(changed);
+  EXPECT_EQ(media.data->getPicture(6)->image->width, kWidth);
+  EXPECT_LT(longest * 4, decode) << "the longest pass took "
+                                 << std::chrono::duration_cast<std::chrono::milliseconds>(longest).count()
+                                 << " ms, the decode "
+                                 << std::chrono::duration_cast<std::chrono::milliseconds>(decode).count() << " ms";
+  EXPECT_GT(passes, 5);
+}
+
+// Reloading again and again keeps the memory where it was.
+TEST_F(ShowCopy, MemoryStaysFlatOver300Reloads) {
+  ShowMedia media;
+  std::vector<std::string> messages;
+  ASSERT_TRUE(loadShowMedia("resinfo.rli", &media, &messages));
+  LiveReload reload("resinfo.rli", "demo.xm");
+  const std::string path = picturePath(6);
+  const std::string bytes[2] = {readBytes(picturePath(7)), readBytes(path)};
+  double clock = 0.0;
+  long before = 0;
+  for (int i = 0; i < 320; ++i) {
+    if (i == 20) before = residentKilobytes();
+    writeBytes(path, bytes[i % 2]);
+    ASSERT_TRUE(reloadUntilQuiet(reload, &media, &clock)) << i;
+  }
+  EXPECT_LT(residentKilobytes() - before, 8 * 1024) << "kB more after 300 reloads";
+}
 }  // namespace

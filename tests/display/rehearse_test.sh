@@ -7,14 +7,15 @@
 #
 #   rehearse_test.sh SHOW_EXECUTABLE CAPTURE_EXECUTABLE SHOT_DIR
 #
-# RELOAD_LIMIT_MS bounds the wait for a reload (default 2000; the show polls
-# twice a second and loads the media in a few hundred milliseconds).
+# RELOAD_LIMIT_MS bounds the wait for a reload (default 3000: the show polls
+# twice a second, takes a changed file once it has stayed the same for one
+# look, and loads the media in a few hundred milliseconds).
 set -uo pipefail
 
 show=${1:?usage: rehearse_test.sh SHOW_EXECUTABLE CAPTURE_EXECUTABLE SHOT_DIR}
 capture=${2:?}
 shots=${3:?}
-reload_limit_ms=${RELOAD_LIMIT_MS:-2000}
+reload_limit_ms=${RELOAD_LIMIT_MS:-3000}
 seek_time=20.25
 mkdir -p "$shots"
 rm -f "$shots"/*.png

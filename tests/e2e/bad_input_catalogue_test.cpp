@@ -226,6 +226,7 @@ struct BadInput {
 
 const char kNoList[] = "Error: Couldn't open DataController file!";
 const char kSkyNotLoaded[] = "Error: Couldn't load the image data/jpgs/sky.jpg.";
+const char kSkyNotARegularFile[] = "Error: data/jpgs/sky.jpg is a FIFO, a device or a socket, not a regular file.";
 const char kLineOneNotLoaded[] = "Error: Error loading image at line 1 in the resfile resinfo.rli.";
 const char kTorusNotLoaded[] = "Error: Couldn't load the image data/jpgs/torus.jpg.";
 const char kLineOfTorusNotLoaded[] = "Error: Error loading image at line 18 in the resfile resinfo.rli.";
@@ -303,7 +304,7 @@ const std::vector<BadInput>& catalogue() {
        },
        kEnds,
        1,
-       {kSkyNotLoaded, kLineOneNotLoaded}},
+       {"Error: data/jpgs/sky.jpg is a directory, not a regular file.", kSkyNotLoaded, kLineOneNotLoaded}},
       {"A listed picture is a FIFO",
        [] {
          listNamingSky();
@@ -311,7 +312,16 @@ const std::vector<BadInput>& catalogue() {
        },
        kEnds,
        1,
-       {kSkyNotLoaded, kLineOneNotLoaded}},
+       {kSkyNotARegularFile, kSkyNotLoaded, kLineOneNotLoaded}},
+      {"A listed picture is endless zeros",
+       [] {
+         listNamingSky();
+         fs::create_directories("data/jpgs");
+         fs::create_symlink("/dev/zero", "data/jpgs/sky.jpg");
+       },
+       kEnds,
+       1,
+       {kSkyNotARegularFile, kSkyNotLoaded, kLineOneNotLoaded}},
       {"A listed picture cannot be read",
        [] {
          listNamingSky();
@@ -442,6 +452,18 @@ const std::vector<BadInput>& catalogue() {
        1,
        {"Error: Couldn't load the image data/animations/walk/walk 2.jpg.",
         "Error: Error loading animation at line 1 in the resfile resinfo.rli."}},
+      {"The font sheet is smaller than the font's grid",
+       [] {
+         copyShowChanging("font", [](const fs::path& picture) {
+           const std::vector<uint8_t> rgb(300 * 200 * 3, 0x80);
+           ASSERT_TRUE(imageio::writeJpeg(picture.string(), 300, 200, rgb.data()));
+         });
+       },
+       kRunning,
+       0,
+       {"Error.: The bitmap doesn't fit with the given criteria!",
+        "data/jpgs/font.jpg: 300 \u00D7 200 pixels, smaller than the 512 \u00D7 256 that 16 \u00D7 8 glyphs of 32 "
+        "pixels need"}},
       // The screen and the sound.
       {"No display can be opened",
        linkShowMedia,

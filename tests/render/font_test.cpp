@@ -227,25 +227,35 @@ TEST_F(FontTest, TypewriterRevealsOneCharacterPerFilledAccumulator) {
   }
 }
 
-// The overlay's own small text: long lines break at spaces (mid-word only
-// when a word is too long), and the box it draws stays inside the
-// framebuffer, only darkening what it covers.
+// The overlay's own small text: a message's own newlines start new lines,
+// long lines break at spaces (mid-word only when a word is too long, and at
+// a space in the very last column too), the signs the show's messages use
+// are spelled out, any other character is one '?'; the box it draws stays
+// inside the framebuffer, only darkening what it covers.
 TEST(Overlay, LinesWrapAndTheBoxStaysInTheFramebuffer) {
   const size_t width = static_cast<size_t>(overlay::charactersPerLine());
   ASSERT_GT(width, 40u);
+  const std::string a(width, 'a');
   const struct {
     std::string text;
-    std::vector<size_t> lengths;
+    std::vector<std::string> lines;
   } cases[] = {
-      {"short", {5}},
-      {std::string(width, 'a'), {width}},
-      {std::string(width - 2, 'a') + " bcd", {width - 2, 3}},
-      {std::string(width + 5, 'x'), {width, 5}},
+      {"short", {"short"}},
+      {a, {a}},
+      {a.substr(2) + " bcd", {a.substr(2), "bcd"}},
+      {a.substr(1) + " bcd", {a.substr(1), "bcd"}},
+      {a + " bcd", {a, "bcd"}},
+      {a + "xxxxx", {a, "xxxxx"}},
+      {"greyscale.\nCouldn't load", {"greyscale.", "Couldn't load"}},
+      {"one\r\ntwo\n", {"one", "two", ""}},
+      {"is 10000 \u00D7 10000", {"is 10000 x 10000"}},
+      {a.substr(1) + "\u00D7", {a.substr(1) + "x"}},
+      {"caf\u00E9 \u6771\tend\x01", {"caf? ? end?"}},
   };
   for (const auto& c : cases) {
-    std::vector<size_t> lengths;
-    for (const overlay::Line& line : overlay::wrapped({c.text})) lengths.push_back(line.text.size());
-    EXPECT_EQ(lengths, c.lengths) << c.text;
+    std::vector<std::string> lines;
+    for (const overlay::Line& line : overlay::wrapped({c.text})) lines.push_back(line.text);
+    EXPECT_EQ(lines, c.lines) << c.text;
   }
 
   std::vector<uint32_t> framebuffer(Screen::pixelCount + 64, 0x00808080u);

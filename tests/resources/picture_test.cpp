@@ -211,12 +211,24 @@ TEST(Picture, OnlyRegularFilesThatCanBeReadAreLoaded) {
   testfiles::ScratchDir scratch;
   std::filesystem::create_directories("folder.jpg");
   ASSERT_EQ(mkfifo("fifo.jpg", 0600), 0);
-  // /proc/self/mem is a regular file whose first read fails.
-  for (const char* path : {"folder.jpg", "fifo.jpg", "/dev/zero", "/proc/self/mem"}) {
+  std::filesystem::create_symlink("/dev/zero", "zeros.jpg");
+  const struct {
+    std::string path;
+    std::string why;  // the line before "Couldn't load the image"
+  } cases[] = {
+      {"folder.jpg", "folder.jpg is a directory, not a regular file."},
+      {"fifo.jpg", "fifo.jpg is a FIFO, a device or a socket, not a regular file."},
+      {"zeros.jpg", "zeros.jpg is a FIFO, a device or a socket, not a regular file."},
+      {"/dev/zero", "/dev/zero is a FIFO, a device or a socket, not a regular file."},
+      // A regular file whose first read fails.
+      {"/proc/self/mem", ""},
+  };
+  for (const auto& c : cases) {
     testing::internal::CaptureStderr();
-    Picture picture(path, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: Couldn't load the image " + std::string(path) + ".\n");
-    EXPECT_FALSE(picture.image) << path;
+    Picture picture(c.path.c_str(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              (c.why.empty() ? "" : "Error: " + c.why + "\n") + "Error: Couldn't load the image " + c.path + ".\n");
+    EXPECT_FALSE(picture.image) << c.path;
   }
 }
 

@@ -46,6 +46,8 @@ void sleepMilliseconds(int milliseconds) {
   SDL_Delay(static_cast<Uint32>(milliseconds));
 }
 
+void lowerThreadPriority() { SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW); }
+
 // Both ways out close the sound first and leave nothing unwritten.
 void exitProcess(int code) {
   runExitHooksAndFlush();

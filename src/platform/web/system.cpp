@@ -61,6 +61,9 @@ int64_t readCounter() { return static_cast<int64_t>(emscripten_get_now() * 1e6);
 // by the browser's animation frames instead.
 void sleepMilliseconds(int) {}
 
+// The page's build has one thread.
+void lowerThreadPriority() {}
+
 // The hooks close the sound; SDL_Quit then takes SDL's handlers off the page
 // whatever state the show ended in, so that a later key press does not call
 // into a program that has ended. The page learns the code before the runtime
