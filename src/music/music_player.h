@@ -18,7 +18,7 @@ inline constexpr uint8_t kMusicModule = 1;  // a tracker module, with note trigg
 
 // Frames per audio callback: about 12 ms at 44100 Hz, so a counter moves
 // close to the note that is heard.
-inline constexpr int kMusicBufferFrames = 512;
+inline constexpr int kMusicBufferFrames = 2048;
 
 // Starts the sound output at `rate` Hz with `fill` as its callback; without a
 // sound device it runs silently (one line on stderr says why). When not even

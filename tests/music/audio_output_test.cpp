@@ -62,6 +62,30 @@ TEST_F(AudioOutput, AnUnknownDriverFallsBackToASilentOutputAndSaysWhy) {
   EXPECT_GT(framesA.load(), 44100 / 10);
 }
 
+// A desktop whose sound server is down: the reason starts with the driver the
+// system prefers (SDL's first), not with the last one that gave up.
+TEST_F(AudioOutput, WithoutAnyDeviceTheReasonNamesEachDriverInTheOrderTried) {
+  unsetenv("SDL_AUDIODRIVER");
+  setenv("PULSE_SERVER", "unix:/nonexistent/pulse/native", 1);
+  setenv("PIPEWIRE_REMOTE", "/nonexistent/pipewire-0", 1);
+  setenv("AUDIODEV", "/nonexistent/dsp", 1);
+  platform::AudioOutputStatus status;
+  handle_ = platform::openAudioOutput(44100, 512, countInto, &framesA, &status);
+  unsetenv("PULSE_SERVER");
+  unsetenv("PIPEWIRE_REMOTE");
+  unsetenv("AUDIODEV");
+  ASSERT_NE(handle_, 0);
+  if (!status.silent) GTEST_SKIP() << "a real sound device opened here";
+  const std::string reason = status.reason;
+  const size_t pulse = reason.find("pulseaudio: ");
+  const size_t alsa = reason.find("alsa: ");
+  if (pulse == std::string::npos && alsa == std::string::npos) GTEST_SKIP() << "SDL has neither driver: " << reason;
+  ASSERT_NE(pulse, std::string::npos) << reason;
+  ASSERT_NE(alsa, std::string::npos) << reason;
+  EXPECT_LT(pulse, alsa) << reason;
+  EXPECT_EQ(reason.find("dummy"), std::string::npos) << reason;
+}
+
 TEST_F(AudioOutput, OpeningAnotherOutputStopsTheFirstAndItsHandleGoesStale) {
   platform::AudioOutputStatus status;
   const int first = platform::openAudioOutput(44100, 512, countInto, &framesA, &status);
