@@ -67,23 +67,25 @@ double levelDb(const Signal& signal, int64_t start, int64_t end) {
 
 namespace {
 
-// The lag, in blocks of `block` samples, at which `probe` (blocks [at, at +
-// length) of the recording's envelope) best matches the soundtrack's
-// envelope, searched over [lo, hi]; -1 when nothing matches at all.
-int64_t bestLag(const Signal& recEnv, int64_t at, int64_t length, const Signal& refEnv, int64_t lo, int64_t hi,
-                double* match) {
+// The lags, in blocks of the envelopes, at which blocks [at, at + length) of
+// the recording's envelope best match the soundtrack's, searched over
+// [lo, hi]: the best `count` of them, best first, each a local peak.
+std::vector<int64_t> bestLags(const Signal& recEnv, int64_t at, int64_t length, const Signal& refEnv, int64_t lo,
+                              int64_t hi, size_t count) {
   lo = std::max<int64_t>(lo, 0);
   hi = std::min<int64_t>(hi, static_cast<int64_t>(refEnv.size()) - length);
-  *match = -1;
-  int64_t best = -1;
-  for (int64_t p = lo; p <= hi; ++p) {
-    const double m = envelopeMatch(recEnv, at, refEnv, p, length);
-    if (m > *match) {
-      *match = m;
-      best = p;
-    }
+  std::vector<std::pair<double, int64_t>> peaks;
+  double before = -2, here = -2;
+  for (int64_t p = lo; p <= hi + 1; ++p) {
+    const double next = p <= hi ? envelopeMatch(recEnv, at, refEnv, p, length) : -2;
+    if (p - 1 >= lo && here >= 0.5 && here >= before && here >= next) peaks.emplace_back(here, p - 1);
+    before = here;
+    here = next;
   }
-  return best;
+  std::sort(peaks.begin(), peaks.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::vector<int64_t> lags;
+  for (size_t i = 0; i < peaks.size() && i < count; ++i) lags.push_back(peaks[i].second);
+  return lags;
 }
 
 }  // namespace
@@ -119,18 +121,19 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
         lo = last - radius * rate / coarse;
         hi = last + radius * rate / coarse;
       }
-      double match = 0;
-      const int64_t c = bestLag(recCoarse, t / coarse, span / coarse, refCoarse, lo, hi, &match);
-      if (c < 0 || match < 0.5) continue;
-      const int64_t m = bestLag(recMedium, t / medium, span / medium, refMedium, (c * coarse - coarse) / medium,
-                                (c * coarse + coarse) / medium, &match);
-      if (m < 0) continue;
-      for (int64_t d = -2 * medium; d <= 2 * medium; ++d) {
-        const int64_t candidate = t - m * medium + d;
-        const double r = correlation(recording, soundtrack, t, t + window, candidate);
-        if (r > fine) {
-          fine = r;
-          offset = candidate;
+      // The music repeats itself nearly exactly: the samples decide between
+      // the envelope's few best places.
+      for (const int64_t c : bestLags(recCoarse, t / coarse, span / coarse, refCoarse, lo, hi, 8)) {
+        const std::vector<int64_t> m = bestLags(recMedium, t / medium, span / medium, refMedium,
+                                                (c * coarse - coarse) / medium, (c * coarse + coarse) / medium, 1);
+        if (m.empty()) continue;
+        for (int64_t d = -2 * medium; d <= 2 * medium; ++d) {
+          const int64_t candidate = t - m[0] * medium + d;
+          const double r = correlation(recording, soundtrack, t, t + window, candidate);
+          if (r > fine) {
+            fine = r;
+            offset = candidate;
+          }
         }
       }
       if (fine >= 0.9 || stretches.empty()) break;

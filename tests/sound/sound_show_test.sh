@@ -117,14 +117,16 @@ recordings=("$work/recording-1.raw")
 cat "$work/match.txt"
 
 # Field VALUE of the stretches of recording N: "longest" for the longest one,
-# "first" for the first.
+# "first" for the first that is surely the soundtrack (a second long or more,
+# correlation 0.99 or more).
 stretch_field() {
   awk -v n="$1" -v which="$2" -v f="$3" '
     /^recording/ { r++ }
     r == n && /^stretch/ {
       len = $5 - $3
       for (i = 1; i < NF; i++) v[$i] = $(i + 1)
-      if ((which == "first" && !found) || (which == "longest" && len > best)) { best = len; out = v[f]; found = 1 }
+      sure = len >= 1 && v["correlation"] >= 0.99
+      if ((which == "first" && sure && !found) || (which == "longest" && len > best)) { best = len; out = v[f]; found = 1 }
     }
     END { if (found) print out; else print "none" }' "$work/match.txt"
 }

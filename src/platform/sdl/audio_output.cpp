@@ -62,11 +62,12 @@ bool watchdogStop = false;
 // How long a device that has played for a second may claim to play without
 // pulling before it counts as lost. Not before: a server may take a second or
 // two to ask for more than its first buffer (PulseAudio's null sink, waking
-// from idle, does). A lost device is tried again every second, so a server
-// that comes back is heard within about that; a stalled one that stays stalled
-// (a suspended sink, a hung server) ever less often, up to every 8 s.
+// from idle, does). A lost device is tried again every half second (a refused
+// connection costs next to nothing), so a server that comes back is heard
+// soon; a stalled one that stays stalled (a suspended sink, a hung server)
+// ever less often, up to every 8 s.
 constexpr double kStallSeconds = 0.5;
-constexpr double kRetrySeconds = 1.0;
+constexpr double kRetrySeconds = 0.5;
 constexpr double kLongestRetrySeconds = 8.0;
 
 // What the sound server holds beyond the buffer being played: measured with
