@@ -139,8 +139,9 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
       if (fine >= 0.9 || stretches.empty()) break;
     }
     if (fine < 0.9) continue;
-    // The same place again after a dent (a silence, a glitch): the same stretch.
-    if (!stretches.empty() && std::llabs(offset - stretches.back().offset) <= 2) {
+    // The same place again after a dent (a silence, a glitch, a few samples
+    // the recorder lost): the same stretch.
+    if (!stretches.empty() && std::llabs(offset - stretches.back().offset) <= rate / 2000) {
       stretches.back().end = t + window;
       continue;
     }
@@ -151,6 +152,10 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
       stretches.back().end = std::min(stretches.back().end, start);
     }
     stretches.push_back(Stretch{start, t + window, offset});
+  }
+  // Silence after a stretch's last sound (the show's end) is none of it.
+  for (Stretch& s : stretches) {
+    while (s.end > s.start && std::fabs(recording[static_cast<size_t>(s.end - 1)]) <= kSilent) --s.end;
   }
   return stretches;
 }

@@ -73,20 +73,42 @@ Signal monoOf(const std::vector<int16_t>& stereo) {
   return mono;
 }
 
-// The wall time of recording sample 0: the earliest arrival of any read,
-// less the samples before it (a read that returned late only delays its own
-// stamp).
-double wallOfFirstSample(const std::string& path) {
-  std::ifstream in(path + ".times");
-  long long frames = 0, at = 0;
-  double best = 1e300;
-  // A last line cut short by the recorder's end is no stamp.
-  while (in >> frames >> at) {
-    if (at > 1000000000000000000LL)
-      best = std::min(best, static_cast<double>(at) / 1e9 - static_cast<double>(frames) / kRate);
+// When each recording sample was heard, from the recorder's arrival stamps:
+// a sample arrives no earlier than it played, so the earliest arrivals,
+// less the samples before them, give the wall time of sample 0. That time
+// steps up where the recording has a gap (a suspended sink sends nothing):
+// each stretch of samples takes the earliest of the arrivals from it on
+// over the next second.
+class WallClock {
+ public:
+  explicit WallClock(const std::string& path) {
+    std::ifstream in(path + ".times");
+    long long frames = 0, at = 0;
+    while (in >> frames >> at) {
+      // A last line cut short by the recorder's end is no stamp.
+      if (at < 1000000000000000000LL) continue;
+      ends_.push_back(frames);
+      bases_.push_back(static_cast<double>(at) / 1e9 - static_cast<double>(frames) / kRate);
+    }
+    for (size_t k = 0; k < bases_.size(); ++k) {
+      for (size_t j = k + 1; j < bases_.size() && ends_[j] - ends_[k] < kRate; ++j) {
+        bases_[k] = std::min(bases_[k], bases_[j]);
+      }
+    }
   }
-  return best < 1e300 ? best : 0.0;
-}
+
+  // Wall time of recording sample i (0 without stamps).
+  double at(int64_t i) const {
+    const auto k = std::upper_bound(ends_.begin(), ends_.end(), i) - ends_.begin();
+    if (bases_.empty()) return 0.0;
+    const double base = bases_[std::min(static_cast<size_t>(k), bases_.size() - 1)];
+    return base + static_cast<double>(i) / kRate;
+  }
+
+ private:
+  std::vector<long long> ends_;
+  std::vector<double> bases_;
+};
 
 bool readRecording(const char* path, Signal* recording) {
   std::ifstream in(path, std::ios::binary);
@@ -138,7 +160,7 @@ int events(const char* module, const char* recordingPath, const char* probePath)
   Signal soundtrack, recording;
   if (!readSoundtrack(module, &timeline, &soundtrack) || !readRecording(recordingPath, &recording)) return 1;
   const std::vector<ScreenChange> changes = readScreenChanges(probePath);
-  const double wall0 = wallOfFirstSample(recordingPath);
+  const WallClock wall(recordingPath);
   const std::vector<Stretch> stretches = alignRecording(recording, soundtrack, kRate);
   std::vector<double> offsets;
   for (const SceneMark& mark : sceneMarks(timeline)) {
@@ -154,7 +176,7 @@ int events(const char* module, const char* recordingPath, const char* probePath)
       std::printf("event \"%s\" at %.3f not heard\n", mark.name, mark.showTime);
       continue;
     }
-    const double heard = wall0 + static_cast<double>(note + heardIn->offset) / kRate;
+    const double heard = wall.at(note + heardIn->offset);
     const ScreenChange* shown = biggestChangeNear(changes, heard, 1.5);
     if (shown == nullptr) {
       std::printf("event \"%s\" at %.3f heard %.6f, no picture change near it\n", mark.name, mark.showTime, heard);
@@ -200,9 +222,9 @@ int compare(const char* module, int count, char** recordings) {
   for (int r = 0; r < count; ++r) {
     Signal recording;
     if (!readRecording(recordings[r], &recording)) return 1;
-    const double wall0 = wallOfFirstSample(recordings[r]);
+    const WallClock wall(recordings[r]);
     std::printf("recording %s seconds %.3f wall %.6f\n", recordings[r], static_cast<double>(recording.size()) / kRate,
-                wall0);
+                wall.at(0));
     const std::vector<Stretch> stretches = alignRecording(recording, soundtrack, kRate);
     for (const Stretch& s : stretches) {
       std::printf(
@@ -211,7 +233,7 @@ int compare(const char* module, int count, char** recordings) {
           static_cast<double>(s.start) / kRate, static_cast<double>(s.end) / kRate,
           static_cast<double>(s.offset) / kRate, correlation(recording, soundtrack, s.start, s.end, s.offset),
           levelDb(recording, s.start, s.end), levelDb(soundtrack, s.start - s.offset, s.end - s.offset),
-          wall0 + static_cast<double>(s.start) / kRate, wall0 + static_cast<double>(s.offset) / kRate);
+          wall.at(s.start), wall.at(s.start) - static_cast<double>(s.start - s.offset) / kRate);
     }
     printSilences(recording, soundtrack, stretches);
   }
