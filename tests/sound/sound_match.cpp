@@ -168,12 +168,20 @@ int events(const char* module, const char* recordingPath, const char* probePath)
     // no note of theirs to hear.
     if (mark.showTime <= 0.0 || std::strcmp(mark.name, "closing lines") == 0) continue;
     const int64_t note = static_cast<int64_t>(mark.showTime * kRate);
+    // The stretch that played the note, or the nearest one within a second
+    // (a stretch's edges are only as sharp as its 0.1-s steps, and a run of
+    // dropouts may match nowhere): off by the dropouts between them at most.
     const Stretch* heardIn = nullptr;
+    int64_t nearest = kRate;
     for (const Stretch& s : stretches) {
-      if (note >= s.start - s.offset && note < s.end - s.offset) heardIn = &s;
+      const int64_t away = std::max<int64_t>({s.start - s.offset - note, note - (s.end - s.offset - 1), 0});
+      if (away <= nearest) {
+        nearest = away;
+        heardIn = &s;
+      }
     }
     if (heardIn == nullptr) {
-      std::printf("event \"%s\" at %.3f not heard\n", mark.name, mark.showTime);
+      std::printf("event \"%s\" at %.3f not found in the recording\n", mark.name, mark.showTime);
       continue;
     }
     const double heard = wall.at(note + heardIn->offset);

@@ -70,9 +70,13 @@ constexpr double kStallSeconds = 0.5;
 constexpr double kRetrySeconds = 0.5;
 constexpr double kLongestRetrySeconds = 8.0;
 
-// What the sound server holds beyond the buffer being played: measured with
-// PulseAudio's own figure for the stream (docs/sound.md).
-constexpr double kServerDelaySeconds = 0.0;
+// How long a buffer waits to be heard once the callback has filled it, as
+// PulseAudio reports it for the show's stream (pactl list sink-inputs: its
+// buffer latency plus the sink's): three quarters of the buffer plus about
+// 3 ms, at 512 and at 2048 frames alike (docs/sound.md). SDL says nothing of
+// it; other servers and drivers hold about as much.
+constexpr double kQueuedBuffers = 0.75;
+constexpr double kServerDelaySeconds = 0.003;
 
 void pacedCallback(Uint8* stream, int length) {
   std::memset(stream, 0, static_cast<size_t>(length));
@@ -124,8 +128,8 @@ void startDevice(SDL_AudioDeviceID device, const char* driver) {
   current.pacedByClock = std::strcmp(driver, "dummy") == 0;
   current.firstCall = 0;
   current.framesPlayed = 0;
-  heardDelay.store(
-      current.pacedByClock ? 0.0 : static_cast<double>(current.bufferFrames) / current.rate + kServerDelaySeconds);
+  heardDelay.store(current.pacedByClock ? 0.0
+                                        : kQueuedBuffers * current.bufferFrames / current.rate + kServerDelaySeconds);
   lastPull.store(SDL_GetPerformanceCounter());
   pulls.store(0);
   SDL_PauseAudioDevice(device, 0);
