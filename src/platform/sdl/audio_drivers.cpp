@@ -1,6 +1,5 @@
 #include "platform/sdl/audio_drivers.h"
 
-#include <strings.h>
 #include <cstdio>
 #include <cstring>
 
@@ -11,7 +10,7 @@ namespace {
 // SDL's messages often start with the driver's name already ("ALSA: ...").
 const char* withoutDriverName(const char* driver, const char* error) {
   const size_t length = std::strlen(driver);
-  if (strncasecmp(error, driver, length) == 0 && std::strncmp(error + length, ": ", 2) == 0) return error + length + 2;
+  if (SDL_strncasecmp(error, driver, length) == 0 && std::strncmp(error + length, ": ", 2) == 0) return error + length + 2;
   return error;
 }
 
