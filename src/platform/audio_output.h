@@ -24,9 +24,9 @@ struct AudioOutputStatus {
 // exit (platform::exitProcess) closes the output before the process ends.
 // A real device that is lost (its server gone or restarted) or stops pulling
 // is opened again by the output itself, on the same driver, at the same rate
-// and with the same callback, which runs silently paced by the clock
-// meanwhile; nothing for the caller to do, and no callback is ever skipped
-// for long.
+// and with the same callback, which runs silently paced by the clock while
+// no real device opens; nothing for the caller to do. A device that opens
+// but does not pull (a suspended sink) runs no callback until it does.
 int openAudioOutput(int rate, int bufferFrames, AudioFill fill, void* user, AudioOutputStatus* status);
 
 // Stops the callback and waits until it has returned; a handle that is no
