@@ -10,7 +10,8 @@ namespace {
 // SDL's messages often start with the driver's name already ("ALSA: ...").
 const char* withoutDriverName(const char* driver, const char* error) {
   const size_t length = std::strlen(driver);
-  if (SDL_strncasecmp(error, driver, length) == 0 && std::strncmp(error + length, ": ", 2) == 0) return error + length + 2;
+  if (SDL_strncasecmp(error, driver, length) == 0 && std::strncmp(error + length, ": ", 2) == 0)
+    return error + length + 2;
   return error;
 }
 
