@@ -117,8 +117,9 @@ recordings=("$work/recording-1.raw")
 cat "$work/match.txt"
 
 # Field VALUE of the stretches of recording N: "longest" for the longest one,
-# "first" for the first that is surely the soundtrack (a second long or more,
-# correlation 0.99 or more).
+# "first" for the first half second or more that matches the soundtrack
+# (dropouts may spoil its correlation as a whole), "sure" for the first that
+# is surely the soundtrack (a second long or more, correlation 0.99 or more).
 stretch_field() {
   awk -v n="$1" -v which="$2" -v f="$3" '
     /^recording/ { r++ }
@@ -126,7 +127,8 @@ stretch_field() {
       len = $5 - $3
       for (i = 1; i < NF; i++) v[$i] = $(i + 1)
       sure = len >= 1 && v["correlation"] >= 0.99
-      if ((which == "first" && sure && !found) || (which == "longest" && len > best)) { best = len; out = v[f]; found = 1 }
+      if ((which == "first" && len >= 0.5 && !found) || (which == "sure" && sure && !found) ||
+          (which == "longest" && len > best)) { best = len; out = v[f]; found = 1 }
     }
     END { if (found) print out; else print "none" }' "$work/match.txt"
 }
@@ -160,8 +162,8 @@ if [ -n "$restarted" ]; then
     after_s=$(awk -v b="$back" -v r="$restarted" 'BEGIN { printf "%.2f", b - r }')
     awk -v a="$after_s" 'BEGIN { exit !(a <= 2) }'
     check $? "the sound is back ${after_s} s after the server (at most 2 s)"
-    before=$(stretch_field 1 first music_zero_wall)
-    after=$(stretch_field 2 first music_zero_wall)
+    before=$(stretch_field 1 sure music_zero_wall)
+    after=$(stretch_field 2 sure music_zero_wall)
     # Where the music is against the wall clock, before and after: the same
     # place within about a frame when it follows the show's clock.
     shift_ms=$(awk -v a="$after" -v b="$before" 'BEGIN { printf "%.1f", (a - b) * 1000 }')
@@ -174,7 +176,7 @@ if [ "$mode" = suspend ]; then
   # the title after it must be shown within a frame of its time there.
   "$match" marks demo.xm >"$work/marks.txt"
   title=$(awk '$1 == "title" { print $2 }' "$work/marks.txt")
-  zero=$(stretch_field 1 first music_zero_wall)
+  zero=$(stretch_field 1 sure music_zero_wall)
   [ "$zero" != none ] || fail_now "no music before the suspend"
   due=$(awk -v z="$zero" -v t="$title" 'BEGIN { printf "%.6f", z + t }')
   read -r title_wall _ < <("$match" shown "$work/screen.probe" "$due" 3)
