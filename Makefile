@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 PACKAGE_BUILD ?= build-package
 
 .PHONY: all deps configure build run test bench fuzz format shellcheck clean package bench-capture windows test-windows \
-	web serve-web test-web
+	web serve-web test-web test-sound
 
 all: build
 
@@ -25,8 +25,15 @@ build: configure
 run: build
 	cd $(BUILD)/show && ./pixelfolk
 
+# Everything but the sound tests, which need a sound server of their own.
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -LE sound
+
+# The whole show through a private PulseAudio server (tests/sound), one run at
+# a time: matched against the soundtrack, the server restarted, under load.
+test-sound: build
+	scripts/install-deps sound
+	ctest --test-dir $(BUILD) --output-on-failure -L sound
 
 bench: build
 	scripts/run-benchmarks $(BUILD)

@@ -16,9 +16,9 @@ class ModuleRenderer;
 inline constexpr uint8_t kMusicStream = 0;  // not supported here: loads nothing, plays nothing
 inline constexpr uint8_t kMusicModule = 1;  // a tracker module, with note triggers counted
 
-// Frames per audio callback: about 12 ms at 44100 Hz, so a counter moves
-// close to the note that is heard.
-inline constexpr int kMusicBufferFrames = 512;
+// Frames per audio callback: about 46 ms at 44100 Hz, so that a busy desktop
+// does not run the device dry (docs/sound.md); the counts are taken as heard.
+inline constexpr int kMusicBufferFrames = 2048;
 
 // Starts the sound output at `rate` Hz with `fill` as its callback; without a
 // sound device it runs silently (one line on stderr says why). When not even

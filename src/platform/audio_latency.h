@@ -6,10 +6,12 @@
 namespace platform {
 
 // Seconds from the audio callback's return to the moment the buffer it filled
-// starts to leave the speakers, where the system reports it (a browser page:
+// starts to leave the speakers: where the system reports it (a browser page:
 // its script processor's buffer and its audio context's base and output
-// latencies); 0 where it does not, as on a desktop. May change while the
-// sound plays; called from the audio callback.
+// latencies), that; on a desktop, where SDL reports nothing, the output's
+// estimate from its buffer and what the sound server was measured to add; 0
+// while the output is silent. May change while the sound plays (a reopened
+// device); called from the audio callback.
 double audioOutputLatency();
 
 }  // namespace platform

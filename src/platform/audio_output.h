@@ -22,6 +22,11 @@ struct AudioOutputStatus {
 // closeAudioOutput, or 0 when not even a silent output could start. One
 // output at a time: opening another closes the previous one. The process's
 // exit (platform::exitProcess) closes the output before the process ends.
+// A real device that is lost (its server gone or restarted) or stops pulling
+// is opened again by the output itself, on the same driver, at the same rate
+// and with the same callback, which runs silently paced by the clock while
+// no real device opens; nothing for the caller to do. A device that opens
+// but does not pull (a suspended sink) runs no callback until it does.
 int openAudioOutput(int rate, int bufferFrames, AudioFill fill, void* user, AudioOutputStatus* status);
 
 // Stops the callback and waits until it has returned; a handle that is no

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -60,6 +61,34 @@ TEST_F(AudioOutput, AnUnknownDriverFallsBackToASilentOutputAndSaysWhy) {
   EXPECT_NE(std::string(status.reason).find("no-such-driver"), std::string::npos) << status.reason;
   std::this_thread::sleep_for(300ms);
   EXPECT_GT(framesA.load(), 44100 / 10);
+}
+
+// A desktop whose sound server is down: the reason starts with the driver the
+// system prefers (SDL's first), not with the last one that gave up.
+TEST_F(AudioOutput, WithoutAnyDeviceTheReasonNamesEachDriverInTheOrderTried) {
+  unsetenv("SDL_AUDIODRIVER");
+  setenv("PULSE_SERVER", "unix:/nonexistent/pulse/native", 1);
+  setenv("PIPEWIRE_REMOTE", "/nonexistent/pipewire-0", 1);
+  setenv("AUDIODEV", "/nonexistent/dsp", 1);
+  platform::AudioOutputStatus status;
+  handle_ = platform::openAudioOutput(44100, 512, countInto, &framesA, &status);
+  unsetenv("PULSE_SERVER");
+  unsetenv("PIPEWIRE_REMOTE");
+  unsetenv("AUDIODEV");
+  ASSERT_NE(handle_, 0);
+  if (!status.silent) GTEST_SKIP() << "a real sound device opened here";
+  const std::string reason = status.reason;
+  std::string lower = reason;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower.find("pulseaudio") == std::string::npos && lower.find("alsa") == std::string::npos) {
+    GTEST_SKIP() << "SDL has neither driver here: " << reason;
+  }
+  const size_t pulse = reason.find("pulseaudio: ");
+  const size_t alsa = reason.find("alsa: ");
+  ASSERT_NE(pulse, std::string::npos) << reason;
+  ASSERT_NE(alsa, std::string::npos) << reason;
+  EXPECT_LT(pulse, alsa) << reason;
+  EXPECT_EQ(reason.find("dummy"), std::string::npos) << reason;
 }
 
 TEST_F(AudioOutput, OpeningAnotherOutputStopsTheFirstAndItsHandleGoesStale) {

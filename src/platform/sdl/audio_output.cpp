@@ -1,13 +1,22 @@
+#include "platform/audio_output.h"
+
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
-#include "platform/audio_output.h"
 #include "platform/platform.h"
 #include "platform/quiet_standard_error.h"
+#include "platform/sdl/audio_drivers.h"
+#include "platform/sdl/audio_output_delay.h"
 
 namespace platform {
 
@@ -19,6 +28,10 @@ struct OutputState {
   AudioFill fill = nullptr;
   void* user = nullptr;
   int rate = 0;
+  int bufferFrames = 0;
+  // The real driver the output played on at first, and plays on again when
+  // it comes back; empty when it never had one (muted, or no device).
+  std::string driver;
   // SDL's dummy driver only sleeps a rounded buffer length between calls,
   // which runs several percent fast or slow; without a device the music is
   // therefore paced by the clock instead (see pacedCallback).
@@ -28,9 +41,42 @@ struct OutputState {
   std::vector<int16_t> scratch;
 };
 
+// Owned by the thread that opens or closes the output, and by the watchdog
+// while it reopens; the callback only reads it while its device is open.
 OutputState current;
+std::mutex outputLock;
 int lastHandle = 0;
 bool exitHookRegistered = false;
+
+// When the callback last ran, and how often since the device opened: a
+// device that played and claims to play on but no longer pulls has lost its
+// server.
+std::atomic<Uint64> lastPull{0};
+std::atomic<int64_t> pulls{0};
+std::atomic<double> heardDelay{0.0};
+
+std::thread watchdog;
+std::condition_variable watchdogWake;
+bool watchdogStop = false;
+
+// How long a device that has played for a second may claim to play without
+// pulling before it counts as lost. Not before: a server may take a second or
+// two to ask for more than its first buffer (PulseAudio's null sink, waking
+// from idle, does). A lost device is tried again every half second (a refused
+// connection costs next to nothing), so a server that comes back is heard
+// soon; a stalled one that stays stalled (a suspended sink, a hung server)
+// ever less often, up to every 8 s.
+constexpr double kStallSeconds = 0.5;
+constexpr double kRetrySeconds = 0.5;
+constexpr double kLongestRetrySeconds = 8.0;
+
+// How long a buffer waits to be heard once the callback has filled it, as
+// PulseAudio reports it for the show's stream (pactl list sink-inputs: its
+// buffer latency plus the sink's): three quarters of the buffer plus about
+// 3 ms, at 512 and at 2048 frames alike (docs/sound.md). SDL says nothing of
+// it; other servers and drivers hold about as much.
+constexpr double kQueuedBuffers = 0.75;
+constexpr double kServerDelaySeconds = 0.003;
 
 void pacedCallback(Uint8* stream, int length) {
   std::memset(stream, 0, static_cast<size_t>(length));
@@ -54,6 +100,8 @@ void pacedCallback(Uint8* stream, int length) {
 }
 
 void callback(void* /*unused*/, Uint8* stream, int length) {
+  lastPull.store(SDL_GetPerformanceCounter(), std::memory_order_relaxed);
+  pulls.fetch_add(1, std::memory_order_relaxed);
   const int frames = length / static_cast<int>(2 * sizeof(int16_t));
   if (current.fill == nullptr) {
     std::memset(stream, 0, static_cast<size_t>(length));
@@ -64,70 +112,153 @@ void callback(void* /*unused*/, Uint8* stream, int length) {
   }
 }
 
-void closeCurrent() {
+SDL_AudioSpec wantedSpec() {
+  SDL_AudioSpec wanted{};
+  wanted.freq = current.rate;
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = 2;
+  wanted.samples = static_cast<Uint16>(current.bufferFrames);
+  wanted.callback = callback;
+  return wanted;
+}
+
+// Starts the callback on a device just opened on `driver`.
+void startDevice(SDL_AudioDeviceID device, const char* driver) {
+  current.device = device;
+  current.pacedByClock = std::strcmp(driver, "dummy") == 0;
+  current.firstCall = 0;
+  current.framesPlayed = 0;
+  heardDelay.store(current.pacedByClock ? 0.0
+                                        : kQueuedBuffers * current.bufferFrames / current.rate + kServerDelaySeconds);
+  lastPull.store(SDL_GetPerformanceCounter());
+  pulls.store(0);
+  SDL_PauseAudioDevice(device, 0);
+}
+
+void closeDevice() {
   if (current.device == 0) return;
   // Closing waits for a running callback to return.
   SDL_CloseAudioDevice(current.device);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  SDL_AudioQuit();
+  current.device = 0;
+  heardDelay.store(0.0);
+}
+
+// The real driver again, or the clock-paced silent one until it is back, so
+// the callback never stops for long.
+void reopen() {
+  closeDevice();
+  char reason[256];
+  const SDL_AudioSpec wanted = wantedSpec();
+  SDL_AudioDeviceID device;
+  {
+    QuietStandardError quiet;
+    device = openOnDriver(current.driver.c_str(), wanted, reason, sizeof reason);
+  }
+  if (device != 0) {
+    startDevice(device, current.driver.c_str());
+    return;
+  }
+  device = openOnDriver("dummy", wanted, reason, sizeof reason);
+  if (device != 0) startDevice(device, "dummy");
+}
+
+double secondsSince(Uint64 then) {
+  return static_cast<double>(SDL_GetPerformanceCounter() - then) / static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
+// Every tenth of a second: is the real device still playing and pulling? A
+// removed device (the server went away) reports itself stopped; a server
+// that hangs, or a sink that stops under a stream SDL still thinks open,
+// stops pulling. Either way the output is opened again on the same driver,
+// at the same rate and with the same callback; meanwhile the silent output
+// paced by the clock keeps the callback running. One line on stderr when it
+// goes, one when it is back.
+void watch() {
+  std::unique_lock<std::mutex> guard(outputLock);
+  bool lost = false;
+  bool stallOnly = false;  // the device never said it was gone: back off
+  Uint64 lastTry = 0;
+  double retry = kRetrySeconds;
+  const int64_t steadyPulls = current.rate / std::max(current.bufferFrames, 1);
+  while (!watchdogWake.wait_for(guard, std::chrono::milliseconds(100), [] { return watchdogStop; })) {
+    if (current.device != 0 && !current.pacedByClock) {
+      const bool stopped = SDL_GetAudioDeviceStatus(current.device) != SDL_AUDIO_PLAYING;
+      const bool stalled = pulls.load() >= steadyPulls && secondsSince(lastPull.load()) > kStallSeconds;
+      if (!stopped && !stalled) {
+        if (lost && pulls.load() > 1) {
+          std::fprintf(stderr, "Sound output back (%s)\n", current.driver.c_str());
+          lost = false;
+          stallOnly = false;
+          retry = kRetrySeconds;
+        }
+        continue;
+      }
+      if (!lost) {
+        std::fprintf(stderr, "Sound output %s (%s): opening it again\n", stopped ? "lost" : "stalled",
+                     current.driver.c_str());
+        lost = true;
+        lastTry = 0;
+      }
+      stallOnly = !stopped;
+    }
+    if (!lost || (lastTry != 0 && secondsSince(lastTry) < retry)) continue;
+    if (lastTry != 0 && stallOnly) retry = std::min(retry * 2, kLongestRetrySeconds);
+    lastTry = SDL_GetPerformanceCounter();
+    reopen();
+  }
+}
+
+void stopWatchdog() {
+  if (!watchdog.joinable()) return;
+  {
+    std::lock_guard<std::mutex> guard(outputLock);
+    watchdogStop = true;
+  }
+  watchdogWake.notify_all();
+  watchdog.join();
+  watchdogStop = false;
+}
+
+void closeCurrent() {
+  stopWatchdog();
+  std::lock_guard<std::mutex> guard(outputLock);
+  closeDevice();
   current = OutputState{};
-}
-
-// Starts the audio subsystem with the driver SDL picks (or the one named by
-// SDL_AUDIODRIVER) and opens its default device; on failure leaves the
-// subsystem down and SDL's error in `reason`.
-SDL_AudioDeviceID openDevice(int rate, int bufferFrames, char* reason, size_t reasonSize) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    std::snprintf(reason, reasonSize, "%s", SDL_GetError());
-    return 0;
-  }
-  SDL_AudioSpec wanted{};
-  wanted.freq = rate;
-  wanted.format = AUDIO_S16SYS;
-  wanted.channels = 2;
-  wanted.samples = static_cast<Uint16>(bufferFrames);
-  wanted.callback = callback;
-  SDL_AudioSpec obtained{};
-  // No changes allowed: SDL converts to whatever the hardware needs.
-  const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-  if (device == 0) {
-    std::snprintf(reason, reasonSize, "%s", SDL_GetError());
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  }
-  return device;
-}
-
-SDL_AudioDeviceID openSilentDevice(int rate, int bufferFrames) {
-  char ignored[256];
-  SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-  const SDL_AudioDeviceID device = openDevice(rate, bufferFrames, ignored, sizeof ignored);
-#if SDL_VERSION_ATLEAST(2, 24, 0)
-  SDL_ResetHint(SDL_HINT_AUDIODRIVER);
-#endif
-  return device;
 }
 
 }  // namespace
 
+double sdlOutputDelay() { return heardDelay.load(std::memory_order_relaxed); }
+
 int openAudioOutput(int rate, int bufferFrames, AudioFill fill, void* user, AudioOutputStatus* status) {
   *status = AudioOutputStatus{};
   closeCurrent();
+  std::lock_guard<std::mutex> guard(outputLock);
   if (bufferFrames < 64) bufferFrames = 64;
   if (bufferFrames > 8192) bufferFrames = 8192;
 
   current.fill = fill;
   current.user = user;
   current.rate = rate;
+  current.bufferFrames = bufferFrames;
   current.scratch.assign(static_cast<size_t>(bufferFrames) * 2, 0);
+  const SDL_AudioSpec wanted = wantedSpec();
+  SDL_AudioDeviceID device;
   {
     // SDL's error string keeps the reason; what the sound libraries print while probing is noise.
     QuietStandardError quiet;
-    current.device = openDevice(rate, bufferFrames, status->reason, sizeof status->reason);
+    device = openPreferredDevice(wanted, status->reason, sizeof status->reason);
   }
-  if (current.device == 0) {
-    current.device = openSilentDevice(rate, bufferFrames);
-    status->silent = current.device != 0;
+  if (device != 0) {
+    current.driver = SDL_GetCurrentAudioDriver();
+    if (current.driver == "dummy") current.driver.clear();
+  } else {
+    char ignored[256];
+    device = openOnDriver("dummy", wanted, ignored, sizeof ignored);
+    status->silent = device != 0;
   }
-  if (current.device == 0) {
+  if (device == 0) {
     current = OutputState{};
     return 0;
   }
@@ -135,11 +266,13 @@ int openAudioOutput(int rate, int bufferFrames, AudioFill fill, void* user, Audi
     atProcessExit(closeCurrent);
     exitHookRegistered = true;
   }
-  const char* driver = SDL_GetCurrentAudioDriver();
-  current.pacedByClock = driver != nullptr && std::strcmp(driver, "dummy") == 0;
   current.handle = ++lastHandle;
   status->running = true;
-  SDL_PauseAudioDevice(current.device, 0);
+  startDevice(device, SDL_GetCurrentAudioDriver());
+#ifndef __EMSCRIPTEN__
+  // A page has no server to lose, and no threads.
+  if (!current.driver.empty()) watchdog = std::thread(watch);
+#endif
   return current.handle;
 }
 

@@ -1,0 +1,9 @@
+#include "platform/audio_latency.h"
+
+#include "platform/sdl/audio_output_delay.h"
+
+namespace platform {
+
+double audioOutputLatency() { return sdlOutputDelay(); }
+
+}  // namespace platform
