@@ -51,8 +51,7 @@ bool isX264Preset(const std::string& name) {
 
 // --for-sharing stands for these options, given before all others so that
 // any of them given as well takes their place. The reasons are in docs/capture.md.
-const std::vector<std::string> kForSharing = {"--scale",        "4",         "--fps",      "60",
-                                              "--video-preset", "ultrafast", "--video-qp", "12"};
+const std::vector<std::string> kForSharing = {"--scale", "4", "--fps", "60", "--video-qp", "12"};
 
 }  // namespace
 
