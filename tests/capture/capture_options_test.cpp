@@ -59,6 +59,22 @@ TEST(CaptureOptions, AcceptedCommandLines) {
   EXPECT_FALSE(o->video.constantRateFactor);
   EXPECT_EQ(o->video.quality, 51);
 
+  EXPECT_EQ(o->scale, 1);
+  o = parse({"--frames", "f", "--scale", "6"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->scale, 6);
+
+  // The preset's settings give way to those given with it, wherever they stand.
+  o = parse({"--fps", "30", "--for-sharing", "--video", "v.mp4"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->scale, 4);
+  EXPECT_EQ(o->fps.numerator, 30);
+  EXPECT_TRUE(o->video.yuvPipe);
+  o = parse({"--video", "v.mp4", "--for-sharing", "--scale", "2"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->scale, 2);
+  EXPECT_EQ(o->fps.numerator, 60);
+
   o = parse({"--help"});
   ASSERT_TRUE(o);
   EXPECT_TRUE(o->help);
@@ -92,6 +108,13 @@ TEST(CaptureOptions, RefusedCommandLinesSayWhy) {
       {{"--video", "a", "--video-crf", "00x"}, "--video-crf"},
       {{"--video", "a", "--video-qp", "52"}, "--video-qp"},
       {{"--video", "a", "--video-qp"}, "--video-qp"},
+      {{"--frames", "a", "--scale", "0"}, "--scale takes a whole number from 1 to 6"},
+      {{"--frames", "a", "--scale", "7"}, "--scale"},
+      {{"--frames", "a", "--scale", "-2"}, "--scale"},
+      {{"--frames", "a", "--scale", "2x"}, "--scale"},
+      {{"--frames", "a", "--scale"}, "--scale needs a value"},
+      {{"--video", "a", "--scale", "2", "--video-pipe", "rgb"}, "--video-pipe rgb"},
+      {{"--video", "a", "--for-sharing", "--video-pipe", "rgb"}, "--video-pipe rgb"},
   };
   for (const auto& c : cases) {
     std::string error;

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/frame_clock.h"
@@ -23,6 +25,7 @@
 #include "resources/data_controller.h"
 #include "script/random.h"
 #include "script/scene.h"
+#include "script/scene_marks.h"
 #include "show_replay.h"
 
 namespace fs = std::filesystem;
@@ -53,13 +56,15 @@ std::string readBytes(const fs::path& p) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-std::vector<uint32_t> readPng(const fs::path& p) {
+// The pixels of a PNG of the show's size times `scale`; empty when it is not one.
+std::vector<uint32_t> readPng(const fs::path& p, int scale = 1) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_file(&image, p.c_str())) return {};
   image.format = PNG_FORMAT_BGRA;
   std::vector<uint32_t> pixels(static_cast<size_t>(image.width) * image.height);
-  if (image.width != 640 || image.height != 480 || !png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+  if (image.width != 640u * scale || image.height != 480u * scale ||
+      !png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
     png_image_free(&image);
     return {};
   }
@@ -278,9 +283,13 @@ TEST_F(Scratch, BadShowDirectoryOrOutputFailsAndLeavesNothing) {
   EXPECT_EQ(r.code, 1);
   EXPECT_FALSE(fs::exists(at("missing-dir")));
 
-  r = capture("--fps 0 --frames x");
-  EXPECT_EQ(r.code, 2);
-  EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+  for (const char* bad : {"--fps 0", "--scale 7", "--scale 0", "--scale 1.5"}) {
+    r = capture(std::string(bad) + " --frames " + at("never"));
+    EXPECT_EQ(r.code, 2) << bad;
+    EXPECT_NE(r.err.find(std::string(bad).substr(0, 5)), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(at("never")));
+  }
 }
 
 // Without -C, from a folder that holds no show, the capture finds the show
@@ -322,6 +331,110 @@ TEST_F(Scratch, VideoThroughFfmpeg) {
   EXPECT_EQ(bytes.substr(4, 4), "ftyp");
   EXPECT_FALSE(fs::exists(at("clip.mp4.partial")));
   EXPECT_FALSE(fs::exists(at("clip.mp4.partial.wav")));
+}
+
+// An enlarged capture holds the show's frames with each pixel an N x N
+// block, at every scale, through the single frame and the folder of frames
+// (whose repeated frames are compressed once), with each compression.
+TEST_F(Scratch, EnlargedFramesAreTheShowsFramesInBlocks) {
+  const struct {
+    int scale;
+    const char* range;  // a --frame-at time, or a --from/--to range at 20 fps
+    const char* compression;
+  } cases[] = {
+      {2, "--frame-at 0.5", "fast"},
+      {3, "--frame-at 41", "libdeflate"},
+      {6, "--frame-at 88", "fast"},
+      {4, "--fps 20 --from 78.43 --to 78.61", "zlib"},  // the second credit comes in
+      {5, "--fps 20 --from 59.99 --to 60.16", "fast"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.range) + " at " + std::to_string(c.scale));
+    const bool single = std::string(c.range).rfind("--frame-at", 0) == 0;
+    const std::string out = single ? " --png " : " --frames ";
+    const std::string options = show_ + c.range + " --png-compression " + c.compression + out;
+    fs::remove_all(at("plain"));
+    fs::remove_all(at("big"));
+    ASSERT_EQ(capture(options + at("plain")).code, 0);
+    ASSERT_EQ(capture("--scale " + std::to_string(c.scale) + " " + options + at("big")).code, 0);
+    std::vector<std::pair<fs::path, fs::path>> frames;
+    if (single) {
+      frames.emplace_back(at("plain"), at("big"));
+    } else {
+      for (const auto& entry : fs::directory_iterator(at("plain"))) {
+        if (entry.path().extension() == ".png") frames.emplace_back(entry.path(), at("big") / entry.path().filename());
+      }
+      ASSERT_EQ(frames.size(), 4u);
+      EXPECT_EQ(readBytes(at("plain") + "/soundtrack.wav"), readBytes(at("big") + "/soundtrack.wav"));
+    }
+    for (const auto& [plainFile, bigFile] : frames) {
+      const std::vector<uint32_t> plain = readPng(plainFile);
+      const std::vector<uint32_t> big = readPng(bigFile, c.scale);
+      ASSERT_EQ(plain.size(), 307200u) << plainFile;
+      ASSERT_EQ(big.size(), 307200u * c.scale * c.scale) << bigFile;
+      const int wide = 640 * c.scale;
+      size_t differing = 0;
+      for (size_t i = 0; i < big.size(); ++i) {
+        const size_t x = i % wide / c.scale, y = i / wide / c.scale;
+        differing += big[i] != plain[y * 640 + x];
+      }
+      EXPECT_EQ(differing, 0u) << bigFile;
+    }
+  }
+}
+
+// The chapters of a video start on the first frame that draws each scene
+// mark, counted from the video's first frame, at a rate of no whole number
+// of frames a second; they carry the marks' names, and the video the show's
+// title. An enlarged video is tagged with the colour matrix its frames use.
+TEST_F(Scratch, VideoChaptersStartAtTheSceneMarks) {
+  if (std::system("command -v ffmpeg >/dev/null 2>&1 && command -v ffprobe >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "ffmpeg is not installed: the video's chapters are not tested";
+  }
+  const FrameRate fps{10000, 1001};
+  const double from = 30.0;
+  ASSERT_EQ(capture(show_ + "--fps 10000/1001 --from 30 --scale 2 --video " + at("show.mp4")).code, 0);
+  const std::string probe =
+      "ffprobe -v error -show_chapters -show_entries format_tags=title:stream=width,height,color_space "
+      "-of flat " +
+      at("show.mp4") + " >" + at("probe.txt");
+  ASSERT_EQ(std::system(probe.c_str()), 0);
+  const std::string text = "\n" + readBytes(at("probe.txt"));
+  auto field = [&](const std::string& key) {
+    const size_t at = text.find("\n" + key + "=");
+    if (at == std::string::npos) return std::string();
+    const size_t start = at + key.size() + 2;
+    std::string value = text.substr(start, text.find('\n', start) - start);
+    if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
+    return value;
+  };
+  EXPECT_EQ(field("format.tags.title"), "Pixelfolk enjoy dance!") << text;
+  EXPECT_EQ(field("streams.stream.0.width"), "1280") << text;
+  EXPECT_EQ(field("streams.stream.0.height"), "960") << text;
+  EXPECT_EQ(field("streams.stream.0.color_space"), "smpte170m") << text;
+
+  const TriggerTimeline timeline = scanTriggerTimelineFile((fs::path(SHOW_DIR) / "demo.xm").c_str(), 44100);
+  ASSERT_TRUE(timeline.loaded);
+  long firstFrame = 0;
+  while (frameTime(firstFrame, fps) < from) ++firstFrame;
+  // The chapter the video starts in is the last mark before it; each later mark opens one.
+  std::vector<std::pair<std::string, long>> expected;
+  for (const SceneMark& mark : sceneMarks(timeline)) {
+    long k = 0;
+    while (frameTime(k, fps) < mark.showTime) ++k;
+    if (k <= firstFrame) expected.clear();
+    expected.emplace_back(mark.name, std::max(0L, k - firstFrame));
+  }
+  ASSERT_GE(expected.size(), 6u);
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const std::string chapter = "chapters.chapter." + std::to_string(i) + ".";
+    SCOPED_TRACE(chapter);
+    EXPECT_EQ(field(chapter + "tags.title"), expected[i].first) << text;
+    const double start = std::atof(field(chapter + "start_time").c_str());
+    EXPECT_NEAR(start * fps.value(), static_cast<double>(expected[i].second), 0.5) << text;
+  }
+  EXPECT_EQ(field("chapters.chapter." + std::to_string(expected.size()) + ".id"), "") << text;
+  EXPECT_FALSE(fs::exists(at("show.mp4.partial.ffmetadata")));
 }
 
 TEST(CaptureWithoutFfmpeg, VideoRequestSaysWhatIsMissing) {

@@ -59,27 +59,35 @@ std::vector<uint32_t> pattern(const char* kind, int width, int height) {
 
 }  // namespace
 
+// With a scale N each pixel decodes as an N x N block.
 TEST(FramePngEncoder, BothCompressionsDecodeToTheSamePixels) {
   const struct {
     const char* kind;
     int width, height;
-  } cases[] = {{"noise", 640, 480}, {"flat", 640, 480},  {"gradient", 640, 480}, {"stripes", 640, 480},
-               {"noise", 1, 1},     {"stripes", 3, 700}, {"gradient", 1001, 2}};
+    int scale;
+  } cases[] = {{"noise", 640, 480, 1}, {"flat", 640, 480, 1},  {"gradient", 640, 480, 1}, {"stripes", 640, 480, 1},
+               {"noise", 1, 1, 1},     {"stripes", 3, 700, 1}, {"gradient", 1001, 2, 1},  {"noise", 320, 240, 2},
+               {"stripes", 17, 5, 3},  {"noise", 1, 1, 6},     {"gradient", 101, 40, 5}};
   for (const PngCompression compression : {PngCompression::fast, PngCompression::libdeflate, PngCompression::zlib}) {
     FramePngEncoder encoder(compression);
     for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(c.kind) + " " + std::to_string(c.width) + "x" + std::to_string(c.height) +
-                   " compression " + std::to_string(static_cast<int>(compression)));
+      SCOPED_TRACE(std::string(c.kind) + " " + std::to_string(c.width) + "x" + std::to_string(c.height) + " at " +
+                   std::to_string(c.scale) + ", compression " + std::to_string(static_cast<int>(compression)));
       const std::vector<uint32_t> source = pattern(c.kind, c.width, c.height);
       std::vector<uint8_t> png;
       std::string error;
-      ASSERT_TRUE(encoder.encode(source.data(), c.width, c.height, &png, &error)) << error;
+      ASSERT_TRUE(encoder.encode(source.data(), c.width, c.height, &png, &error, c.scale)) << error;
       const Decoded d = decode(png);
       ASSERT_TRUE(d.ok);
-      EXPECT_EQ(d.width, c.width);
-      EXPECT_EQ(d.height, c.height);
-      std::vector<uint32_t> expected = source;
-      for (uint32_t& p : expected) p &= 0x00FFFFFFu;
+      const int wide = c.width * c.scale, high = c.height * c.scale;
+      EXPECT_EQ(d.width, wide);
+      EXPECT_EQ(d.height, high);
+      std::vector<uint32_t> expected(static_cast<size_t>(wide) * high);
+      for (int y = 0; y < high; ++y) {
+        for (int x = 0; x < wide; ++x) {
+          expected[static_cast<size_t>(y) * wide + x] = source[(y / c.scale) * c.width + x / c.scale] & 0x00FFFFFFu;
+        }
+      }
       EXPECT_EQ(d.pixels, expected);
     }
   }

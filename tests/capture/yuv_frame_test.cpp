@@ -95,3 +95,29 @@ TEST(YuvFrame, EveryPixelFollowsTheRules) {
     EXPECT_EQ(wrongChroma, 0);
   }
 }
+
+// An enlarged frame converts to the same bytes as the frame enlarged first,
+// each pixel an N x N block: at every scale, with the widths and heights
+// whose rows end in a partial block or an odd chroma column.
+TEST(YuvFrame, ScaledConversionEqualsTheEnlargedFrames) {
+  std::mt19937 random(31);
+  const struct { int width, height; } sizes[] = {{640, 480}, {17, 3}, {5, 1}, {1, 2}};
+  for (int scale = 1; scale <= 6; ++scale) {
+    for (const auto& size : sizes) {
+      SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height) + " at " + std::to_string(scale));
+      std::vector<uint32_t> frame(static_cast<size_t>(size.width) * size.height);
+      for (uint32_t& p : frame) p = static_cast<uint32_t>(random());
+      const int wide = size.width * scale, high = size.height * scale;
+      std::vector<uint32_t> enlarged(static_cast<size_t>(wide) * high);
+      for (int y = 0; y < high; ++y) {
+        for (int x = 0; x < wide; ++x) enlarged[y * wide + x] = frame[(y / scale) * size.width + x / scale];
+      }
+      std::vector<uint8_t> expected(yuv420Size(wide, high), 0xEE), got(yuv420Size(wide, high), 0x11);
+      convertToYuv420(enlarged.data(), wide, high, expected.data());
+      convertToYuv420Scaled(frame.data(), size.width, size.height, scale, got.data());
+      size_t differing = 0;
+      for (size_t i = 0; i < got.size(); ++i) differing += got[i] != expected[i];
+      EXPECT_EQ(differing, 0u);
+    }
+  }
+}

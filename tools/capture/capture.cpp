@@ -115,6 +115,7 @@ int runCapture(const CaptureOptions& o) {
   format.fpsNumerator = o.fps.numerator;
   format.fpsDenominator = o.fps.denominator;
   format.audioRate = kShowMusicRate;
+  format.scale = o.scale;
 
   // Output paths are taken from where the tool was started, before it moves
   // into the show directory.
@@ -162,7 +163,10 @@ int runCapture(const CaptureOptions& o) {
   if (written <= 0) return fail("the time range holds no frame");
   const double audioFrom = plan.singleAt >= 0 ? plan.singleAt : frameTime(plan.firstWritten, o.fps);
   const double audioTo = plan.singleAt >= 0 ? plan.singleAt : frameTime(plan.drawUpTo + 1, o.fps);
-  const std::vector<int16_t> audio = replay->audio(audioFrom, audioTo);
+  CaptureContent content;
+  content.audio = replay->audio(audioFrom, audioTo);
+  content.title = kShowTitle;
+  content.chapters = chaptersAtMarks(replay->marks(), plan.firstWritten, plan.drawUpTo, o.fps);
 
   std::string error;
   auto abandonAll = [&](const std::string& why) {
@@ -170,7 +174,7 @@ int runCapture(const CaptureOptions& o) {
     return fail(why);
   };
   for (auto& sink : sinks) {
-    if (!sink->begin(audio, &error)) return abandonAll(error);
+    if (!sink->begin(content, &error)) return abandonAll(error);
   }
 
   Progress progress(!o.quiet && written > 1 && platform::standardErrorIsTerminal(), written, o.fps.value());

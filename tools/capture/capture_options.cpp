@@ -49,6 +49,10 @@ bool isX264Preset(const std::string& name) {
   return false;
 }
 
+// --for-sharing stands for these options, given before all others so that
+// any of them given as well takes their place. The reasons are in docs/capture.md.
+const std::vector<std::string> kForSharing = {"--scale", "4", "--fps", "60", "--video-qp", "12"};
+
 }  // namespace
 
 const char* captureUsage() {
@@ -74,6 +78,9 @@ const char* captureUsage() {
          "  --video-qp N          x264 constant quantizer for --video, 0 (lossless) to 51 (default 15)\n"
          "  --video-crf N         x264 constant rate factor instead, 0 to 51\n"
          "  --video-pipe F        frames to ffmpeg as yuv (4:2:0, converted here; the default) or rgb\n"
+         "  --scale N             each show pixel as an N x N block, N from 1 to 6 (default 1): sharp\n"
+         "                        pixels and, at an even N, full colour in a 4:2:0 video\n"
+         "  --for-sharing         a video for sharing sites: --scale 4 (2560x1920), 60 fps, x264 QP 12\n"
          "\n"
          "Other:\n"
          "  -C, --show-dir DIR    the show directory with resinfo.rli, data/ and demo.xm (default: .\n"
@@ -82,7 +89,14 @@ const char* captureUsage() {
          "  -h, --help            this text\n";
 }
 
-std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>& args, std::string* error) {
+std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>& given, std::string* error) {
+  std::vector<std::string> args;
+  for (const std::string& a : given) {
+    if (a == "--for-sharing") args.insert(args.begin(), kForSharing.begin(), kForSharing.end());
+  }
+  for (const std::string& a : given) {
+    if (a != "--for-sharing") args.push_back(a);
+  }
   CaptureOptions o;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -176,6 +190,15 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
         return std::nullopt;
       }
       o.video.yuvPipe = text == "yuv";
+    } else if (a == "--scale") {
+      std::string text;
+      long n = 0;
+      if (!value(&text)) return std::nullopt;
+      if (!parseWhole(text, &n) || n > 6) {
+        *error = "--scale takes a whole number from 1 to 6, not '" + text + "'";
+        return std::nullopt;
+      }
+      o.scale = static_cast<int>(n);
     } else if (a == "--frame-at") {
       double t = 0;
       if (!seconds(&t)) return std::nullopt;
@@ -192,6 +215,10 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
   }
   if (o.framesDir.empty() && o.videoFile.empty() && !o.frameAt) {
     *error = "nothing to write: give --frames, --video or --frame-at with --png";
+    return std::nullopt;
+  }
+  if (o.scale > 1 && !o.video.yuvPipe && !o.videoFile.empty()) {
+    *error = "--scale enlarges frames in their conversion to yuv: it does not go with --video-pipe rgb";
     return std::nullopt;
   }
   if (o.to && *o.to < o.from) {

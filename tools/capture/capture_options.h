@@ -23,6 +23,7 @@ struct CaptureOptions {
   std::string videoFile;  // MP4 through ffmpeg
   std::optional<double> frameAt;
   std::string pngFile;  // with frameAt
+  int scale = 1;        // each show pixel written as a scale x scale block
   PngCompression pngCompression = PngCompression::fast;
   VideoSettings video;
   unsigned threads = 0;  // PNG compression threads; 0: one per processor

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <thread>
 
+#include "capture_options.h"
 #include "child_process.h"
 #include "png_encoder.h"
 #include "wav_file.h"
@@ -44,7 +45,7 @@ class PngFolderSink : public FrameSink {
         workerCount_(std::max(1u, workers)) {}
   ~PngFolderSink() override { stopWorkers(); }
 
-  bool begin(const std::vector<int16_t>& audio, std::string* error) override {
+  bool begin(const CaptureContent& content, std::string* error) override {
     std::error_code ec;
     if (fs::exists(folder_, ec) && !fs::is_empty(folder_, ec)) {
       *error = folder_ + " exists and is not empty";
@@ -55,7 +56,7 @@ class PngFolderSink : public FrameSink {
       *error = "cannot create " + partial_ + (ec ? ": " + ec.message() : "");
       return false;
     }
-    if (!writeWav(partial_ + "/soundtrack.wav", audio, 2, format_.audioRate, error)) return false;
+    if (!writeWav(partial_ + "/soundtrack.wav", content.audio, 2, format_.audioRate, error)) return false;
     // Enough buffers that every worker has a frame and the next few wait.
     const size_t words = static_cast<size_t>(format_.width) * format_.height;
     for (unsigned i = 0; i < workerCount_ + kWaitingFrames; ++i) free_.emplace_back(words);
@@ -160,7 +161,7 @@ class PngFolderSink : public FrameSink {
       std::vector<long> frames = {job.index};
       const std::vector<uint8_t>* bytes = &job.run->png;
       if (!job.pixels.empty()) {
-        ok = encoder.encode(job.pixels.data(), format_.width, format_.height, &png, &error);
+        ok = encoder.encode(job.pixels.data(), format_.width, format_.height, &png, &error, format_.scale);
         bytes = &png;
         std::lock_guard lock(mutex_);
         free_.push_back(std::move(job.pixels));
@@ -217,12 +218,12 @@ class SinglePngSink : public FrameSink {
   SinglePngSink(std::string file, FrameFormat format, PngCompression compression)
       : file_(std::move(file)), partial_(partialName(file_)), format_(format), encoder_(compression) {}
 
-  bool begin(const std::vector<int16_t>&, std::string*) override { return true; }
+  bool begin(const CaptureContent&, std::string*) override { return true; }
 
   bool addFrame(const uint32_t* pixels, std::string* error) override {
     std::vector<uint8_t> png;
-    written_ =
-        encoder_.encode(pixels, format_.width, format_.height, &png, error) && writeFileBytes(partial_, png, error);
+    written_ = encoder_.encode(pixels, format_.width, format_.height, &png, error, format_.scale) &&
+               writeFileBytes(partial_, png, error);
     return written_;
   }
 
@@ -253,6 +254,7 @@ class VideoSink : public FrameSink {
       : file_(std::move(file)),
         partial_(partialName(file_)),
         wav_(partialName(file_) + ".wav"),
+        metadata_(partialName(file_) + ".ffmetadata"),
         ffmpeg_(std::move(ffmpeg)),
         format_(format),
         settings_(std::move(settings)) {}
@@ -265,26 +267,39 @@ class VideoSink : public FrameSink {
     return processors > 1 ? processors - 1 : 1;
   }
 
-  bool begin(const std::vector<int16_t>& audio, std::string* error) override {
-    if (!writeWav(wav_, audio, 2, format_.audioRate, error)) return false;
-    const std::string size = std::to_string(format_.width) + "x" + std::to_string(format_.height);
+  bool begin(const CaptureContent& content, std::string* error) override {
+    if (!writeWav(wav_, content.audio, 2, format_.audioRate, error)) return false;
+    const FrameRate fps{format_.fpsNumerator, format_.fpsDenominator};
+    const std::string metadata = ffmetadataText(content.title, content.chapters, fps);
+    if (!writeFileBytes(metadata_, std::vector<uint8_t>(metadata.begin(), metadata.end()), error)) return false;
+    const int width = format_.width * format_.scale, height = format_.height * format_.scale;
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const std::string rate = std::to_string(format_.fpsNumerator) + "/" + std::to_string(format_.fpsDenominator);
     // The framebuffer's words are 0x00RRGGBB little-endian: bytes B, G, R and
     // an unused one, which ffmpeg calls bgr0.
     const std::string input = settings_.yuvPipe ? "yuv420p" : "bgr0";
-    if (settings_.yuvPipe) yuv_.resize(yuv420Size(format_.width, format_.height));
+    if (settings_.yuvPipe) yuv_.resize(yuv420Size(width, height));
     // The AAC encoder's "fast" coder: at this bit rate it sounds no worse
     // than the default two-loop search and takes a third of its time, on
     // ffmpeg's main thread, which also feeds the video encoder.
+    // The chapters and the title come from the third input, the ffmetadata file.
     // clang-format off
-    const std::vector<std::string> args = {
+    std::vector<std::string> args = {
         "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
         "-f", "rawvideo", "-pixel_format", input, "-video_size", size, "-framerate", rate, "-i", "-",
         "-i", wav_,
+        "-f", "ffmetadata", "-i", metadata_, "-map", "0:v", "-map", "1:a", "-map_metadata", "2", "-map_chapters", "2",
         "-c:v", "libx264", "-preset", settings_.preset, "-threads:v", std::to_string(encoderThreads()),
-        settings_.constantRateFactor ? "-crf" : "-qp", std::to_string(settings_.quality), "-pix_fmt", "yuv420p",
+        settings_.constantRateFactor ? "-crf" : "-qp", std::to_string(settings_.quality), "-pix_fmt", "yuv420p"};
+    // Players take an untagged video of 640 x 480 or less as BT.601, what the
+    // conversion here gives, but a larger one as BT.709, whose colours differ:
+    // an enlarged video says which it is.
+    if (format_.scale > 1) {
+      args.insert(args.end(), {"-colorspace", "smpte170m", "-color_range", "tv"});
+    }
+    args.insert(args.end(), {
         "-c:a", "aac", "-aac_coder", "fast", "-b:a", "192k",
-        "-shortest", "-movflags", "+faststart", "-f", "mp4", partial_};
+        "-shortest", "-movflags", "+faststart", "-f", "mp4", partial_});
     // clang-format on
     if (!encoder_.start(ffmpeg_, args, error)) {
       *error = "cannot start " + ffmpeg_ + ": " + *error;
@@ -296,7 +311,7 @@ class VideoSink : public FrameSink {
   bool addFrame(const uint32_t* pixels, std::string* error) override {
     bool written = false;
     if (settings_.yuvPipe) {
-      convertToYuv420(pixels, format_.width, format_.height, yuv_.data());
+      convertToYuv420Scaled(pixels, format_.width, format_.height, format_.scale, yuv_.data());
       written = encoder_.write(yuv_.data(), yuv_.size());
     } else {
       written = encoder_.write(pixels, static_cast<size_t>(format_.width) * format_.height * 4);
@@ -310,6 +325,7 @@ class VideoSink : public FrameSink {
     const int code = encoder_.finish();
     std::error_code ec;
     fs::remove(wav_, ec);
+    fs::remove(metadata_, ec);
     if (code != 0) {
       *error = "ffmpeg failed with exit code " + std::to_string(code);
       return false;
@@ -321,6 +337,7 @@ class VideoSink : public FrameSink {
     encoder_.finish();
     std::error_code ec;
     fs::remove(wav_, ec);
+    fs::remove(metadata_, ec);
     fs::remove(partial_, ec);
   }
 
@@ -328,6 +345,7 @@ class VideoSink : public FrameSink {
   std::string file_;
   std::string partial_;
   std::string wav_;
+  std::string metadata_;
   std::string ffmpeg_;
   FrameFormat format_;
   VideoSettings settings_;

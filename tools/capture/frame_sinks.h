@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "png_encoder.h"
+#include "video_chapters.h"
 
 struct FrameFormat {
-  int width = 640;
+  int width = 640;  // the frames given; written `scale` times as wide and high
   int height = 480;
+  int scale = 1;
   long fpsNumerator = 60;
   long fpsDenominator = 1;
   int audioRate = 44100;
@@ -34,11 +36,18 @@ struct VideoSettings {
   bool yuvPipe = true;
 };
 
+// What a capture holds besides its frames.
+struct CaptureContent {
+  std::vector<int16_t> audio;  // stereo, covering the frames to come
+  std::string title;
+  std::vector<VideoChapter> chapters;
+};
+
 class FrameSink {
  public:
   virtual ~FrameSink() = default;
-  // Checks the destination and starts writing; the audio covers the frames to come.
-  virtual bool begin(const std::vector<int16_t>& audio, std::string* error) = 0;
+  // Checks the destination and starts writing.
+  virtual bool begin(const CaptureContent& content, std::string* error) = 0;
   virtual bool addFrame(const uint32_t* pixels, std::string* error) = 0;
   // Completes the output under its final name.
   virtual bool finish(std::string* error) = 0;

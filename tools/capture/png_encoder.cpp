@@ -5,6 +5,7 @@
 #include <libdeflate.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -85,7 +86,18 @@ void appendToVector(png_structp png, png_bytep data, png_size_t size) {
 
 void flushNothing(png_structp) {}
 
-bool encodeWithLibpng(const uint32_t* pixels, int width, int height, std::vector<uint8_t>* out, std::string* error) {
+// Source row y enlarged `scale` times across; at scale 1 the row itself.
+const uint32_t* widenRow(const uint32_t* pixels, int width, int y, int scale, std::vector<uint32_t>* wide) {
+  const uint32_t* row = pixels + static_cast<size_t>(y) * width;
+  if (scale == 1) return row;
+  wide->resize(static_cast<size_t>(width) * scale);
+  uint32_t* to = wide->data();
+  for (int x = 0; x < width; ++x, to += scale) std::fill(to, to + scale, row[x]);
+  return wide->data();
+}
+
+bool encodeWithLibpng(const uint32_t* pixels, int width, int height, int scale, std::vector<uint8_t>* out,
+                      std::string* error) {
   out->clear();
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
@@ -94,7 +106,8 @@ bool encodeWithLibpng(const uint32_t* pixels, int width, int height, std::vector
     *error = "out of memory for a PNG encoder";
     return false;
   }
-  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
+  std::vector<png_byte> row(static_cast<size_t>(width) * scale * 3);
+  std::vector<uint32_t> wide;
   // libpng reports errors by longjmp; nothing with a destructor is created
   // between here and the end of the writing below.
   if (setjmp(png_jmpbuf(png))) {
@@ -105,12 +118,12 @@ bool encodeWithLibpng(const uint32_t* pixels, int width, int height, std::vector
   png_set_write_fn(png, out, appendToVector, flushNothing);
   png_set_compression_level(png, 1);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, width * scale, height * scale, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < height; ++y) {
-    unpackRow(pixels + static_cast<size_t>(y) * width, row.data(), width);
-    png_write_row(png, row.data());
+    unpackRow(widenRow(pixels, width, y, scale, &wide), row.data(), width * scale);
+    for (int copy = 0; copy < scale; ++copy) png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
@@ -144,8 +157,8 @@ FramePngEncoder::FramePngEncoder(PngCompression compression) : compression_(comp
 FramePngEncoder::~FramePngEncoder() = default;
 
 bool FramePngEncoder::encode(const uint32_t* pixels, int width, int height, std::vector<uint8_t>* png,
-                             std::string* error) {
-  if (compression_ == PngCompression::zlib) return encodeWithLibpng(pixels, width, height, png, error);
+                             std::string* error, int scale) {
+  if (compression_ == PngCompression::zlib) return encodeWithLibpng(pixels, width, height, scale, png, error);
   if (deflater_ && deflater_->compressor == nullptr) {
     *error = "out of memory for a PNG encoder";
     return false;
@@ -154,12 +167,20 @@ bool FramePngEncoder::encode(const uint32_t* pixels, int width, int height, std:
   // Every row is stored with the "sub" filter (each byte less the same
   // channel of the pixel on its left): flat areas and smooth pictures turn
   // into runs of zeros and small values, and it costs one subtraction a byte.
-  const size_t rowBytes = static_cast<size_t>(width) * 3;
-  filtered_.resize((rowBytes + 1) * static_cast<size_t>(height));
-  differences_.resize(static_cast<size_t>(width));
+  // In an enlarged frame the rows that repeat the one above take the "up"
+  // filter instead: all zeros, one run for the run-length coder.
+  const int outWidth = width * scale, outHeight = height * scale;
+  const size_t rowBytes = static_cast<size_t>(outWidth) * 3;
+  filtered_.resize((rowBytes + 1) * static_cast<size_t>(outHeight));
+  differences_.resize(static_cast<size_t>(outWidth));
   for (int y = 0; y < height; ++y) {
-    subFilterRow(pixels + static_cast<size_t>(y) * width, width, differences_.data(),
-                 filtered_.data() + y * (rowBytes + 1));
+    uint8_t* out = filtered_.data() + static_cast<size_t>(y) * scale * (rowBytes + 1);
+    subFilterRow(widenRow(pixels, width, y, scale, &wide_), outWidth, differences_.data(), out);
+    for (int copy = 1; copy < scale; ++copy) {
+      out += rowBytes + 1;
+      out[0] = 2;
+      std::memset(out + 1, 0, rowBytes);
+    }
   }
 
   static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -167,8 +188,8 @@ bool FramePngEncoder::encode(const uint32_t* pixels, int width, int height, std:
   size_t start = png->size();
   png->resize(start + 8 + 13);
   uint8_t* header = png->data() + start + 8;
-  put32(header, static_cast<uint32_t>(width));
-  put32(header + 4, static_cast<uint32_t>(height));
+  put32(header, static_cast<uint32_t>(outWidth));
+  put32(header + 4, static_cast<uint32_t>(outHeight));
   header[8] = 8;   // bits per channel
   header[9] = 2;   // RGB
   header[10] = 0;  // deflate

@@ -29,7 +29,9 @@ class FramePngEncoder {
   // Encodes width x height words 0x00RRGGBB as an 8-bit RGB PNG into `png`
   // (replacing its contents); the top byte carries no colour and is dropped,
   // as the display does. The same pixels give the same bytes on every run.
-  bool encode(const uint32_t* pixels, int width, int height, std::vector<uint8_t>* png, std::string* error);
+  // With `scale` N each pixel becomes an N x N block of the image.
+  bool encode(const uint32_t* pixels, int width, int height, std::vector<uint8_t>* png, std::string* error,
+              int scale = 1);
 
  private:
   struct Deflater;
@@ -38,6 +40,7 @@ class FramePngEncoder {
   std::unique_ptr<ZlibRleWriter> rle_;
   std::vector<uint8_t> filtered_;
   std::vector<uint32_t> differences_;  // one row
+  std::vector<uint32_t> wide_;         // one source row, enlarged
 };
 
 // Writes `bytes` to `path` in one go; false with a reason when not all were written.

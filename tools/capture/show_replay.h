@@ -11,6 +11,7 @@
 
 #include "app/show_engine.h"
 #include "music/trigger_timeline.h"
+#include "script/scene_marks.h"
 
 class DataController;
 class Font;
@@ -35,6 +36,9 @@ class ShowReplay {
 
   // False when the module did not load: the show then runs silent, as live.
   bool hasMusic() const { return timeline_.loaded; }
+
+  // The scene changes in show time, as the rehearsal and the web page's time bar name them.
+  std::vector<SceneMark> marks() const { return sceneMarks(timeline_, loadDelay_); }
 
   // Stereo samples of show time [from, to), silence where no music plays.
   std::vector<int16_t> audio(double from, double to) const;

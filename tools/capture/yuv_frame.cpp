@@ -1,6 +1,9 @@
 #include "yuv_frame.h"
 
+#include <algorithm>
+#include <cstring>
 #include <initializer_list>
+#include <vector>
 
 #if defined(__x86_64__) && defined(__SSE2__)
 #include <emmintrin.h>
@@ -114,46 +117,88 @@ size_t yuv420Size(int width, int height) {
   return static_cast<size_t>(width) * static_cast<size_t>(height) + 2 * chroma;
 }
 
-void convertToYuv420(const uint32_t* pixels, int width, int height, uint8_t* out) {
-  uint8_t* yPlane = out;
-  const int chromaWidth = (width + 1) / 2;
-  uint8_t* uPlane = out + static_cast<size_t>(width) * height;
-  uint8_t* vPlane = uPlane + static_cast<size_t>(chromaWidth) * ((height + 1) / 2);
-#if PIXELFOLK_YUV_SSE2
-  // Whole blocks go through SIMD, the rest of each row by the rules.
-  const int blockEnd = width / kBlock * kBlock;
-#endif
+namespace {
 
-  for (int y = 0; y < height; ++y) {
-    const uint32_t* row = pixels + static_cast<size_t>(y) * width;
-    uint8_t* yRow = yPlane + static_cast<size_t>(y) * width;
-    int x = 0;
+void lumaRow(const uint32_t* row, int width, uint8_t* out) {
+  int x = 0;
 #if PIXELFOLK_YUV_SSE2
-    for (; x < blockEnd; x += kBlock) lumaBlock(row + x, yRow + x);
+  for (; x + kBlock <= width; x += kBlock) lumaBlock(row + x, out + x);
 #endif
-    for (; x < width; ++x) yRow[x] = yuv_rules::luma(row[x]);
+  for (; x < width; ++x) out[x] = yuv_rules::luma(row[x]);
+}
+
+void chromaRow(const uint32_t* top, const uint32_t* bottom, int width, uint8_t* u, uint8_t* v) {
+  int x0 = 0;
+#if PIXELFOLK_YUV_SSE2
+  for (; x0 + kBlock <= width; x0 += kBlock) chromaBlock(top + x0, bottom + x0, u + x0 / 2, v + x0 / 2);
+#endif
+  for (; x0 < width; x0 += 2) {
+    const int x1 = x0 + 1 < width ? x0 + 1 : x0;
+    int r = 0, g = 0, b = 0;
+    for (const uint32_t p : {top[x0], top[x1], bottom[x0], bottom[x1]}) {
+      r += red(p);
+      g += green(p);
+      b += blue(p);
+    }
+    u[x0 / 2] = yuv_rules::blueDifference(r, g, b);
+    v[x0 / 2] = yuv_rules::redDifference(r, g, b);
+  }
+}
+
+}  // namespace
+
+void convertToYuv420(const uint32_t* pixels, int width, int height, uint8_t* out) {
+  convertToYuv420Scaled(pixels, width, height, 1, out);
+}
+
+// A scaled frame is converted row by row from its source rows widened, so
+// it gives the same bytes as the widened frame would; an output row equal to
+// the one before it (N - 1 of every N luma rows) is copied, not computed again.
+void convertToYuv420Scaled(const uint32_t* pixels, int width, int height, int scale, uint8_t* out) {
+  const int outWidth = width * scale, outHeight = height * scale;
+  const int chromaWidth = (outWidth + 1) / 2;
+  uint8_t* yPlane = out;
+  uint8_t* uPlane = out + static_cast<size_t>(outWidth) * outHeight;
+  uint8_t* vPlane = uPlane + static_cast<size_t>(chromaWidth) * ((outHeight + 1) / 2);
+
+  // Source row y widened: the row itself at scale 1, else in a buffer.
+  std::vector<uint32_t> wide[2];
+  int wideRow[2] = {-1, -1};
+  auto widened = [&](int y, int slot) -> const uint32_t* {
+    const uint32_t* row = pixels + static_cast<size_t>(y) * width;
+    if (scale == 1) return row;
+    if (wideRow[slot] != y) {
+      wide[slot].resize(static_cast<size_t>(outWidth));
+      uint32_t* to = wide[slot].data();
+      for (int x = 0; x < width; ++x, to += scale) std::fill(to, to + scale, row[x]);
+      wideRow[slot] = y;
+    }
+    return wide[slot].data();
+  };
+
+  for (int y = 0; y < outHeight; ++y) {
+    uint8_t* yRow = yPlane + static_cast<size_t>(y) * outWidth;
+    if (y % scale != 0) {
+      std::memcpy(yRow, yRow - outWidth, static_cast<size_t>(outWidth));
+    } else {
+      lumaRow(widened(y / scale, 0), outWidth, yRow);
+    }
   }
 
-  for (int cy = 0; cy < (height + 1) / 2; ++cy) {
-    const int y0 = 2 * cy, y1 = y0 + 1 < height ? y0 + 1 : y0;
-    const uint32_t* top = pixels + static_cast<size_t>(y0) * width;
-    const uint32_t* bottom = pixels + static_cast<size_t>(y1) * width;
+  int previousTop = -1, previousBottom = -1;
+  for (int cy = 0; cy < (outHeight + 1) / 2; ++cy) {
+    const int y0 = 2 * cy, y1 = y0 + 1 < outHeight ? y0 + 1 : y0;
+    const int top = y0 / scale, bottom = y1 / scale;
     uint8_t* uRow = uPlane + static_cast<size_t>(cy) * chromaWidth;
     uint8_t* vRow = vPlane + static_cast<size_t>(cy) * chromaWidth;
-    int x0 = 0;
-#if PIXELFOLK_YUV_SSE2
-    for (; x0 < blockEnd; x0 += kBlock) chromaBlock(top + x0, bottom + x0, uRow + x0 / 2, vRow + x0 / 2);
-#endif
-    for (; x0 < width; x0 += 2) {
-      const int x1 = x0 + 1 < width ? x0 + 1 : x0;
-      int r = 0, g = 0, b = 0;
-      for (const uint32_t p : {top[x0], top[x1], bottom[x0], bottom[x1]}) {
-        r += red(p);
-        g += green(p);
-        b += blue(p);
-      }
-      uRow[x0 / 2] = yuv_rules::blueDifference(r, g, b);
-      vRow[x0 / 2] = yuv_rules::redDifference(r, g, b);
+    if (top == previousTop && bottom == previousBottom) {
+      std::memcpy(uRow, uRow - chromaWidth, static_cast<size_t>(chromaWidth));
+      std::memcpy(vRow, vRow - chromaWidth, static_cast<size_t>(chromaWidth));
+    } else {
+      const uint32_t* topRow = widened(top, 0);
+      chromaRow(topRow, bottom == top ? topRow : widened(bottom, 1), outWidth, uRow, vRow);
     }
+    previousTop = top;
+    previousBottom = bottom;
   }
 }

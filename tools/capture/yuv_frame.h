@@ -16,6 +16,12 @@ size_t yuv420Size(int width, int height);
 // same, byte for byte, as the per-sample rules below give.
 void convertToYuv420(const uint32_t* pixels, int width, int height, uint8_t* out);
 
+// The same for the frame enlarged `scale` times, each pixel an N x N block:
+// `out` holds yuv420Size(width * scale, height * scale) bytes, the same as
+// converting the enlarged frame. At an even scale every chroma sample lies
+// within one pixel's block, so the colour keeps the frame's full resolution.
+void convertToYuv420Scaled(const uint32_t* pixels, int width, int height, int scale, uint8_t* out);
+
 // The per-sample rules, in 16.16 fixed point. A chroma sample takes its
 // channels summed over its 2 x 2 pixels; at an odd edge the last column or
 // row counts twice.
