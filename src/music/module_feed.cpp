@@ -43,6 +43,11 @@ void ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, doubl
   const Followed followed = followClock(place, heardAt, rate, position_, &seenMoves_);
   if (followed.position > position_) {
     skip(static_cast<int>(std::min<int64_t>(followed.position - position_, rate / 4)));
+    // Still catching up: silence rather than snatches of the music on the way.
+    if (followed.position > position_) {
+      std::memset(out, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
+      return;
+    }
   }
   // The module plays forwards only: a place behind what was handed out is
   // waited for.

@@ -28,7 +28,7 @@ class ModuleFeed {
   // following `place` (music/music_clock.h): silence while it is stopped or
   // behind what was handed out; behind it, the music is played on unheard to
   // catch up, at most a quarter of a second's per call so that no buffer
-  // takes long, and the next calls go on catching up.
+  // takes long, with silence until the clock's place is reached.
   void follow(int16_t* out, int frames, const MusicPlace& place, double heardAt);
 
  private:

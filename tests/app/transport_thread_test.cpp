@@ -64,11 +64,10 @@ TEST(TransportWithAudio, SeeksPausesAndReloadsWhileTheCallbackRuns) {
     transport.setCounts(transport.time());
     std::this_thread::sleep_for(5ms);
   }
-  // Still playing: the callback hands out music.
+  // Still playing: the callback hands out the music from the place sought on.
   transport.setPosition(1.0);
-  const int64_t before = playback.position();
   std::this_thread::sleep_for(200ms);
-  EXPECT_GT(playback.position(), before);
+  EXPECT_GT(playback.position(), kRate);
   platform::closeAudioOutput(output);
   EXPECT_GE(showState.instrument1Hits, 1);
 }
