@@ -7,6 +7,7 @@
 #include "fuzz_support.h"
 #include "render/font.h"
 #include "render/screen.h"
+#include "render/show_state.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   try {
     drawText(theFont(), Screen::pixels, x, y, r, g, b, "%s", text.c_str());
-    typewriterRevealed = revealed;
+    showState.typewriterRevealed = revealed;
     for (int step = 0; step < 4; ++step) {
       typeText(theFont(), increment, Screen::pixels, x, y, r, g, b, "%s", text.c_str());
     }

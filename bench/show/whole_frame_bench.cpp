@@ -20,8 +20,8 @@
 #include "app/frame_clock.h"
 #include "display/pixel_converters.h"
 #include "loaded_show.h"
-#include "music/instrument_counters.h"
 #include "render/screen.h"
+#include "render/show_state.h"
 #include "script/scene.h"
 
 namespace {
@@ -58,8 +58,8 @@ void wholeFrame(benchmark::State& state, const SceneCase& scene, const Target& t
   constexpr double kOrigin = 1024.0;
   FrameClock clock(kOrigin);
   double t = scene.showTime;
-  instrument1Hits.store(scene.hits1);
-  instrument4Hits.store(scene.hits4);
+  showState.instrument1Hits = scene.hits1;
+  showState.instrument4Hits = scene.hits4;
 
   // Medians, not sums: on a shared machine a few iterations are cut by other
   // processes, and one such iteration would weigh on a sum.

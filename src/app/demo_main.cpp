@@ -9,6 +9,7 @@
 #include "app/rehearsed_show.h"
 #include "app/show_loop.h"
 #include "app/show_startup.h"
+#include "app/transport.h"
 #include "display/display.h"
 #include "music/music_player.h"
 #include "platform/frame_loop.h"
@@ -26,14 +27,20 @@ struct Show {
   DataController& data;
   Font& font;
   FrameClock& clock;
+  const Transport& transport;
 };
 
-// One pass of the loop; after the last frame the show ends here.
+// One pass of the loop; after the last frame the show ends here. The frame
+// reads the counts of its own show time, whatever the sound device did.
 void showFrame(void* user) {
   Show& show = *static_cast<Show*>(user);
   if (runShowPass(
           show.clock, [&] { return show.timer->seconds(); },
-          [&](const FrameClock& c) { runScene(show.data, c, show.font); }, [] { displayPresent(Screen::pixels); })) {
+          [&](const FrameClock& c) {
+            show.transport.setCounts(c.currentTime - c.startTime);
+            runScene(show.data, c, show.font);
+          },
+          [] { displayPresent(Screen::pixels); })) {
     return;
   }
   // The show's objects are left to the end of the process, as after Escape.
@@ -54,7 +61,7 @@ int runShow() {
 
   // A show that can seek prepares more (its soundtrack rendered ahead) and
   // waits for the start itself.
-  if (rehearsalRequested()) runRehearsedShow(std::move(data));
+  if (requestedRun() != RunKind::plain) runRehearsedShow(std::move(data));
 
   // In a browser the page's start click comes here; the rest happens in it.
   platform::waitForStart();
@@ -70,8 +77,14 @@ int runShow() {
 
   MusicPlayer music;
   music.open(kShowMusicFile, kMusicModule, kShowMusicRate, kShowMusicChannels).play(kMusicModule);
+  // The music starts now, on the show's clock, and its sound follows it.
+  const double musicStart = timer->seconds() - startTime;
+  Transport transport(
+      music.timeline(), [timer] { return timer->seconds(); }, &music.clock(), musicStart);
+  transport.setPosition(musicStart);
+  transport.play();
 
-  Show show{timer, *data, *font, clock};
+  Show show{timer, *data, *font, clock, transport};
   platform::runFrameLoop(showFrame, &show);
 }
 

@@ -31,9 +31,11 @@ int main(int argc, char** argv) {
   if (line.mute) platform::muteAudioOutput();
   // A page that plays the show as a player gives its start time as --seek.
   if (platform::playerPageShown()) {
-    requestRehearsal({line.seekTime, false, false, true});
-  } else if (line.seek || line.rehearse) {
-    requestRehearsal({line.seekTime, line.rehearse, line.paused});
+    requestRehearsal({RunKind::player, line.seekTime});
+  } else if (line.rehearse) {
+    requestRehearsal({RunKind::rehearsal, line.seekTime, line.paused});
+  } else if (line.seek) {
+    requestRehearsal({RunKind::fromTime, line.seekTime});
   }
   // Everything below reads its files relative to the media folder.
   if (!enterMediaFolder()) return 1;

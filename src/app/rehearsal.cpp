@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "app/show_loop.h"
-#include "music/sample_playback.h"
 #include "platform/display_device.h"
 
 namespace {
@@ -28,33 +27,39 @@ double previousStepTime(double t) {
 
 }  // namespace
 
-Rehearsal::Rehearsal(ShowEngine& engine, SamplePlayback* playback, std::vector<SceneMark> marks,
-                     const Settings& settings, std::function<double()> now)
+namespace {
+
+// Whether keys and a page's requests act at all.
+bool takesControls(RunKind kind) { return kind == RunKind::rehearsal || kind == RunKind::player; }
+
+}  // namespace
+
+Rehearsal::Rehearsal(ShowEngine& engine, std::vector<SceneMark> marks, const Settings& settings)
     : engine_(engine),
-      playback_(playback),
+      transport_(engine.transport()),
       marks_(std::move(marks)),
-      controls_(settings.controls),
-      player_(settings.controls && settings.player),
-      now_(std::move(now)),
+      kind_(settings.kind),
       startTime_(std::clamp(settings.startTime, 0.0, kShowLength)),
-      startPaused_(settings.controls && settings.paused) {}
+      startPaused_(settings.kind == RunKind::rehearsal && settings.paused) {}
 
 void Rehearsal::press(uint32_t virtualKey) {
-  if (controls_) requests_.push_back({Request::Kind::key, virtualKey, 0.0});
+  if (takesControls(kind_)) requests_.push_back({Request::Kind::key, virtualKey, 0.0});
 }
 
 void Rehearsal::requestSeek(double showTime) {
-  if (controls_) requests_.push_back({Request::Kind::seek, 0, showTime});
+  if (takesControls(kind_)) requests_.push_back({Request::Kind::seek, 0, showTime});
 }
 
 void Rehearsal::requestPaused(bool paused) {
-  if (controls_) requests_.push_back({paused ? Request::Kind::pause : Request::Kind::play, 0, 0.0});
+  if (takesControls(kind_)) requests_.push_back({paused ? Request::Kind::pause : Request::Kind::play, 0, 0.0});
 }
 
+// The transport holds until the first pass: the frame is drawn ahead, and
+// the time and the music run from the moment it is shown.
 void Rehearsal::cue() {
   if (started_) return;
   started_ = true;
-  paused_ = startPaused_;
+  transport_.pause(transport_.time());
   seek(startTime_);
   cued_ = true;
 }
@@ -63,7 +68,7 @@ Rehearsal::Pass Rehearsal::pass() {
   Pass result;
   if (!started_) cue();
   if (std::exchange(cued_, false)) {
-    anchorReading_ = now_();
+    if (!startPaused_) transport_.play();
     result.drew = true;
     return result;
   }
@@ -75,44 +80,50 @@ Rehearsal::Pass Rehearsal::pass() {
     result.drew = true;
     return result;
   }
-  if (paused_) return result;
+  if (paused()) return result;
 
-  const double t = liveShowTime();
-  if (looping_ && t >= loopEnd_) {
-    seek(loopStart_);
+  const double t = transport_.time();
+  if (transport_.looping() && t >= transport_.loopEnd()) {
+    seek(transport_.loopStart());
     result.drew = true;
     return result;
   }
   if (t > kShowLength) {
-    if (!controls_ || player_) {
+    if (kind_ != RunKind::rehearsal) {
       // As the show without a start time: the first frame past the end is
       // drawn and presented, then the show ends.
-      engine_.drawLiveFrame(t);
+      engine_.drawFrame(t);
       result.drew = true;
       result.ended = true;
       return result;
     }
     // A rehearsal holds the last frame, at the end itself, and waits.
     if (engine_.showTime() < kShowLength) {
-      engine_.drawLiveFrame(kShowLength);
+      engine_.drawFrame(kShowLength);
       result.drew = true;
     }
     setPaused(true);
     return result;
   }
-  engine_.drawLiveFrame(t);
+  engine_.drawFrame(t);
   result.drew = true;
   return result;
 }
 
-const char* Rehearsal::loopedScene() const { return looping_ ? loopName_ : ""; }
+void Rehearsal::useMusic(const TriggerTimeline& timeline) {
+  engine_.useTimeline(timeline);
+  marks_ = sceneMarks(timeline);
+  redraw();
+}
+
+const char* Rehearsal::loopedScene() const { return transport_.loopName(); }
 
 void Rehearsal::act(const Request& request) {
   switch (request.kind) {
     case Request::Kind::key:
       // A viewer's player has no use for a rehearsal's frame steps, scene
       // jumps, loop or overlay.
-      if (player_ && request.key != virtualkey::space && request.key != virtualkey::left &&
+      if (kind_ == RunKind::player && request.key != virtualkey::space && request.key != virtualkey::left &&
           request.key != virtualkey::right && request.key != virtualkey::home) {
         return;
       }
@@ -135,12 +146,12 @@ void Rehearsal::apply(uint32_t key) {
   const double t = engine_.showTime();
   switch (key) {
     case virtualkey::space:
-      if (paused_ && t >= kShowLength && !looping_) {
+      if (paused() && t >= kShowLength && !looping()) {
         // Played to the end: play again from the start.
-        paused_ = false;
         seek(0.0);
+        setPaused(false);
       } else {
-        setPaused(!paused_);
+        setPaused(!paused());
       }
       return;
     case virtualkey::left:
@@ -169,14 +180,17 @@ void Rehearsal::apply(uint32_t key) {
       }
       return;
     case virtualkey::period:
-      if (paused_) seek(nextStepTime(t));
+      if (paused()) seek(nextStepTime(t));
       return;
     case virtualkey::comma:
-      if (paused_ && t > 0.0) seek(previousStepTime(t));
+      if (paused() && t > 0.0) seek(previousStepTime(t));
       return;
     case 'L':
-      looping_ = !looping_;
-      if (looping_) placeLoop();
+      if (looping()) {
+        transport_.clearLoop();
+      } else {
+        placeLoop();
+      }
       return;
     case 'H':
       overlay_ = !overlay_;
@@ -186,37 +200,23 @@ void Rehearsal::apply(uint32_t key) {
   }
 }
 
+// The engine puts the transport, and with it the music, at the time sought.
 void Rehearsal::seek(double showTime) {
-  // No note may be counted between the music's new place and the replay's
-  // counts. The music moves first: it also forgets the notes still on their
-  // way to the speakers (music/heard_counts.h), which the replay must not read.
-  if (playback_ != nullptr) {
-    playback_->setPaused(true);
-    playback_->seek(showTime);
-  }
   engine_.seek(showTime);
-  if (playback_ != nullptr) playback_->setPaused(paused_);
   ++seeks_;
-  anchorTime_ = showTime;
-  anchorReading_ = now_();
   sought_ = true;
-  if (looping_) placeLoop();
+  if (looping()) placeLoop();
 }
 
+// Paused, the show time stays at the frame on screen; resumed, it runs on
+// from there.
 void Rehearsal::setPaused(bool paused) {
-  if (paused == paused_) return;
-  paused_ = paused;
-  // Paused, the show time stays at the frame on screen; resumed, it runs on
-  // from there.
   if (paused) {
-    anchorTime_ = engine_.showTime();
+    transport_.pause(engine_.showTime());
   } else {
-    anchorReading_ = now_();
+    transport_.play();
   }
-  if (playback_ != nullptr) playback_->setPaused(paused);
 }
-
-double Rehearsal::liveShowTime() const { return paused_ ? anchorTime_ : anchorTime_ + (now_() - anchorReading_); }
 
 const SceneMark* Rehearsal::markAtOrBefore(double t) const {
   const SceneMark* found = nullptr;
@@ -227,15 +227,14 @@ const SceneMark* Rehearsal::markAtOrBefore(double t) const {
 }
 
 void Rehearsal::placeLoop() {
-  const double t = engine_.showTime();
-  const SceneMark* mark = markAtOrBefore(t);
-  loopStart_ = mark != nullptr ? mark->showTime : 0.0;
-  loopName_ = mark != nullptr ? mark->name : "opening";
-  loopEnd_ = kShowLength;
+  const SceneMark* mark = markAtOrBefore(engine_.showTime());
+  const double start = mark != nullptr ? mark->showTime : 0.0;
+  double end = kShowLength;
   for (const SceneMark& next : marks_) {
-    if (next.showTime > loopStart_ + kSameMoment) {
-      loopEnd_ = next.showTime;
+    if (next.showTime > start + kSameMoment) {
+      end = next.showTime;
       break;
     }
   }
+  transport_.setLoop(start, end, mark != nullptr ? mark->name : "opening");
 }

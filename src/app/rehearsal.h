@@ -1,18 +1,17 @@
 // A show that starts anywhere and, in a rehearsal, pauses, steps, seeks and
 // loops, or, in a viewer's player, pauses and seeks: the show time, the keys
-// and requests, and what each pass draws. It owns no window
-// and no sound device, so that it runs on a fake clock in tests; the live
+// and requests, and what each pass draws. The show time, the pause and the
+// loop are the engine's transport's (app/transport.h). It owns no window and
+// no sound device, so that it runs on a fake clock in tests; the live
 // program presents what it draws (app/rehearsed_show.h).
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
+#include "app/run_kind.h"
 #include "app/show_engine.h"
 #include "script/scene_marks.h"
-
-class SamplePlayback;
 
 // The step of '.' and ',': one frame of a 60 fps history.
 inline constexpr HistoryRate kStepRate{60, 1};
@@ -22,11 +21,8 @@ class Rehearsal {
  public:
   struct Settings {
     double startTime = 0.0;
-    bool controls = false;  // a rehearsal: keys act and the end pauses
-    bool paused = false;    // with controls: start paused
-    // With controls: a viewer's player rather than a rehearsal. Only Space,
-    // Left, Right and Home act, and the end ends the show.
-    bool player = false;
+    RunKind kind = RunKind::fromTime;
+    bool paused = false;  // a rehearsal's: start paused
   };
 
   // What one pass did.
@@ -35,9 +31,8 @@ class Rehearsal {
     bool ended = false;  // the show is over: present this frame and end
   };
 
-  // `now` reads the real clock in seconds. `playback` may be null (no music).
-  Rehearsal(ShowEngine& engine, SamplePlayback* playback, std::vector<SceneMark> marks, const Settings& settings,
-            std::function<double()> now);
+  // The engine's transport reads the real clock and moves the music.
+  Rehearsal(ShowEngine& engine, std::vector<SceneMark> marks, const Settings& settings);
 
   // Keys arrive between passes (the display hands them over while it
   // presents) and act at the start of the next pass, in their order.
@@ -58,10 +53,11 @@ class Rehearsal {
   // After reloaded media or music: the next pass draws the frame at the
   // same show time again, from the start of its history.
   void redraw() { redrawDue_ = true; }
-  void useMarks(std::vector<SceneMark> marks) { marks_ = std::move(marks); }
+  // A reloaded module: its notes, its scene marks and the frame redrawn.
+  void useMusic(const TriggerTimeline& timeline);
 
-  bool paused() const { return paused_; }
-  bool looping() const { return looping_; }
+  bool paused() const { return !transport_.isPlaying(); }
+  bool looping() const { return transport_.looping(); }
   bool overlayShown() const { return overlay_; }
   // The show time of the frame last drawn.
   double showTime() const { return engine_.showTime(); }
@@ -81,20 +77,15 @@ class Rehearsal {
   void apply(uint32_t key);
   void seek(double showTime);
   void setPaused(bool paused);
-  double liveShowTime() const;
   void placeLoop();
   const SceneMark* markAtOrBefore(double t) const;
 
   ShowEngine& engine_;
-  SamplePlayback* playback_;
+  Transport& transport_;
   std::vector<SceneMark> marks_;
-  bool controls_;
-  bool player_;
-  std::function<double()> now_;
+  RunKind kind_;
   std::vector<Request> requests_;
 
-  bool paused_ = false;
-  bool looping_ = false;
   bool overlay_ = false;
   bool started_ = false;
   bool cued_ = false;  // the first frame is drawn and waits for the first pass
@@ -103,10 +94,4 @@ class Rehearsal {
   bool redrawDue_ = false;
   double startTime_;
   bool startPaused_;
-  // The show time runs from anchorTime_ at the real time anchorReading_.
-  double anchorTime_ = 0.0;
-  double anchorReading_ = 0.0;
-  double loopStart_ = 0.0;
-  double loopEnd_ = 0.0;
-  const char* loopName_ = "";
 };

@@ -13,7 +13,7 @@
 #include "app/show_loop.h"
 #include "app/show_startup.h"
 #include "display/display.h"
-#include "music/instrument_counters.h"
+#include "music/music_clock.h"
 #include "music/music_player.h"
 #include "music/sample_playback.h"
 #include "music/soundtrack.h"
@@ -23,16 +23,17 @@
 #include "platform/player_page.h"
 #include "render/overlay.h"
 #include "render/screen.h"
+#include "render/show_state.h"
 #include "script/scene.h"
 #include "script/scene_marks.h"
 
 namespace {
 
-RehearsalRequest request;
-bool requested = false;
+RehearsalRequest request{RunKind::plain};
 
 struct LiveShow {
   ShowMedia media;
+  MusicClock music;
   std::unique_ptr<SamplePlayback> playback;
   std::unique_ptr<ShowEngine> engine;
   std::unique_ptr<Rehearsal> rehearsal;
@@ -69,9 +70,8 @@ void reloadMusic(LiveShow& show) {
     std::fprintf(stderr, "pixelfolk: reload: %s\n", message.c_str());
     return;
   }
-  show.engine->useTimeline(fresh.timeline);
-  show.rehearsal->useMarks(sceneMarks(fresh.timeline));
-  show.playback->replace(fresh.timeline, std::move(fresh.samples), show.rehearsal->showTime());
+  show.rehearsal->useMusic(fresh.timeline);
+  show.playback->replace(std::move(fresh.samples), fresh.timeline.rate);
   show.musicError.clear();
   show.rehearsal->redraw();
   std::fprintf(stderr, "pixelfolk: reload: music reloaded at %.3f s\n", show.rehearsal->showTime());
@@ -90,11 +90,10 @@ std::vector<overlay::Line> overlayLines(const LiveShow& show) {
   std::snprintf(text, sizeof text, "%.3f s%s%s%s", r.showTime(), r.paused() ? "  paused" : "",
                 r.looping() ? "  loop: " : "", r.loopedScene());
   lines.push_back({text});
-  const int32_t hits1 = instrument1Hits.load(std::memory_order_relaxed);
-  std::snprintf(text, sizeof text, "instrument 1: %d  instrument 4: %d", hits1,
-                instrument4Hits.load(std::memory_order_relaxed));
+  const int32_t hits1 = showState.instrument1Hits;
+  std::snprintf(text, sizeof text, "instrument 1: %d  instrument 4: %d", hits1, showState.instrument4Hits);
   lines.push_back({text});
-  std::snprintf(text, sizeof text, "scene: %s  picture: %d", sceneNameFor(hits1), shownPictureIndex);
+  std::snprintf(text, sizeof text, "scene: %s  picture: %d", sceneNameFor(hits1), showState.shownPictureIndex);
   lines.push_back({text});
   std::snprintf(text, sizeof text, "%d fps  draw %.1f ms  present %.1f ms", show.framesPerSecond, show.drawMilliseconds,
                 show.presentMilliseconds);
@@ -169,18 +168,14 @@ void prepare(LiveShow& show) {
   std::string message;
   if (!loadSoundtrack(kShowMusicFile, kShowMusicRate, &soundtrack, &message))
     std::fprintf(stderr, "%s\n", message.c_str());
-  show.playback = std::make_unique<SamplePlayback>(soundtrack.timeline, std::move(soundtrack.samples));
+  show.playback = std::make_unique<SamplePlayback>(show.music, std::move(soundtrack.samples), soundtrack.timeline.rate);
 
-  show.engine = std::make_unique<ShowEngine>(*show.media.data, *show.media.font, soundtrack.timeline);
-  Rehearsal::Settings settings;
-  settings.startTime = request.startTime;
-  settings.controls = request.controls || request.player;
-  settings.paused = request.paused;
-  settings.player = request.player;
   PrecisionTimer* timer = show.timer;
+  show.engine = std::make_unique<ShowEngine>(
+      *show.media.data, *show.media.font, soundtrack.timeline, 0.0, [timer] { return timer->seconds(); }, &show.music);
   const std::vector<SceneMark> marks = sceneMarks(soundtrack.timeline);
-  show.rehearsal = std::make_unique<Rehearsal>(*show.engine, show.playback.get(), marks, settings,
-                                               [timer] { return timer->seconds(); });
+  show.rehearsal = std::make_unique<Rehearsal>(*show.engine, marks,
+                                               Rehearsal::Settings{request.startTime, request.kind, request.paused});
 
   std::vector<double> times;
   std::vector<const char*> names;
@@ -194,12 +189,9 @@ void prepare(LiveShow& show) {
 
 }  // namespace
 
-void requestRehearsal(const RehearsalRequest& r) {
-  request = r;
-  requested = true;
-}
+void requestRehearsal(const RehearsalRequest& r) { request = r; }
 
-bool rehearsalRequested() { return requested; }
+RunKind requestedRun() { return request.kind; }
 
 void runRehearsedShow(std::unique_ptr<DataController> data) {
   // Kept for the rest of the process: a browser's frame loop returns from
@@ -208,7 +200,7 @@ void runRehearsedShow(std::unique_ptr<DataController> data) {
   show.media.font = cutShowFont(*data);
   show.media.data = std::move(data);
   show.timer = PrecisionTimer::instance();
-  show.rehearsalTools = request.controls && !request.player;
+  show.rehearsalTools = request.kind == RunKind::rehearsal;
   prepare(show);
 
   // In a browser the page's start click comes here; the sound may only
@@ -218,7 +210,7 @@ void runRehearsedShow(std::unique_ptr<DataController> data) {
   if (show.rehearsalTools) {
     show.reload = std::make_unique<LiveReload>(kResourceListName, kShowMusicFile);
   }
-  if (request.controls || request.player) displaySetKeyHandler(pressKey, &show);
+  if (request.kind == RunKind::rehearsal || request.kind == RunKind::player) displaySetKeyHandler(pressKey, &show);
   show.secondStart = show.timer->seconds();
   platform::runFrameLoop(showPass, &show);
 }

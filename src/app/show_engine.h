@@ -1,14 +1,17 @@
 // The show at any show time. The scenes carry state from frame to frame, so
 // the frame at a time T is defined by a history: every frame of a fixed rate
 // (60 per second unless told) before T, then T itself, on a clock that
-// starts at kShowClockOrigin, with the counters the soundtrack has reached at
-// each frame. A seek resets every piece of state and replays that history
-// without writing pixels (render/pixel_work.h), then draws T: the live
-// program's seeks and the capture tool's frames are the same frames.
+// starts at kShowClockOrigin, with the counts the music has reached at each
+// frame (app/transport.h). A seek resets the show's state (render/show_state.h)
+// and replays that history without writing pixels (render/pixel_work.h),
+// then draws T and puts the transport there: the live program's seeks and
+// the capture tool's frames are the same frames.
 #pragma once
 
+#include <functional>
+
 #include "app/frame_clock.h"
-#include "music/trigger_index.h"
+#include "app/transport.h"
 
 class DataController;
 class Font;
@@ -30,42 +33,40 @@ double historyFrameTime(long k, const HistoryRate& rate);
 
 class ShowEngine {
  public:
-  // `loadDelay` is the show time that passes before the music starts.
-  ShowEngine(DataController& data, const Font& font, const TriggerTimeline& timeline, double loadDelay = 0.0);
+  // `loadDelay` is the show time that passes before the music starts; `now`
+  // and `music` are the transport's (app/transport.h), for a live show.
+  ShowEngine(DataController& data, const Font& font, const TriggerTimeline& timeline, double loadDelay = 0.0,
+             std::function<double()> now = {}, MusicClock* music = nullptr);
 
   // Every piece of frame-to-frame state back to the show's start, the clock too.
   void reset();
 
   // Reset, the history before showTime replayed without pixels, then the
-  // frame at showTime drawn into Screen::pixels; the counters are left at
+  // frame at showTime drawn into Screen::pixels, and the transport and the
+  // music put at showTime once the replay is done; the counts are left at
   // that time's.
   void seek(double showTime, const HistoryRate& rate = HistoryRate{});
 
-  // The next frame, at a later showTime, with the counters the soundtrack
-  // has reached by then.
+  // The next frame, at a later showTime, with the counts the music has
+  // reached by then.
   void drawFrame(double showTime);
-
-  // The next frame with the counters as they are: the live program's audio
-  // thread raises them as it plays.
-  void drawLiveFrame(double showTime);
 
   // The same show on reloaded media or a reloaded soundtrack; the state is
   // then the caller's to rebuild with a seek.
   void useMedia(DataController& data, const Font& font);
-  void useTimeline(const TriggerTimeline& timeline);
+  void useTimeline(const TriggerTimeline& timeline) { transport_.useTimeline(timeline); }
+
+  Transport& transport() { return transport_; }
+  const Transport& transport() const { return transport_; }
 
   // The show time of the last frame drawn, as it was asked for (0 before any).
   double showTime() const { return showTime_; }
   const FrameClock& clock() const { return clock_; }
 
  private:
-  void setCounters(double showTime);
-  void runFrame(double showTime);
-
   DataController* data_;
   const Font* font_;
-  TriggerIndex index_;
-  double loadDelay_;
+  Transport transport_;
   FrameClock clock_{kShowClockOrigin};
   double showTime_ = 0.0;
 };

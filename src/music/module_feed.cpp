@@ -10,6 +10,7 @@ ModuleFeed::ModuleFeed(ModuleRenderer& renderer, TriggerSink sink, void* user)
       tick_(static_cast<size_t>(ModuleRenderer::maxTickFrames(renderer.rate())) * 2) {}
 
 void ModuleFeed::fill(int16_t* out, int frames) {
+  position_ += frames;
   while (frames > 0) {
     if (tickOffset_ == tickFrames_) {
       RenderedTick tick;
@@ -22,11 +23,36 @@ void ModuleFeed::fill(int16_t* out, int frames) {
       }
     }
     const int count = std::min(frames, tickFrames_ - tickOffset_);
-    std::memcpy(out, tick_.data() + static_cast<size_t>(tickOffset_) * 2,
-                static_cast<size_t>(count) * 2 * sizeof(int16_t));
-    out += static_cast<size_t>(count) * 2;
+    if (out != nullptr) {
+      std::memcpy(out, tick_.data() + static_cast<size_t>(tickOffset_) * 2,
+                  static_cast<size_t>(count) * 2 * sizeof(int16_t));
+      out += static_cast<size_t>(count) * 2;
+    }
     frames -= count;
     tickOffset_ += count;
   }
-  if (frames > 0) std::memset(out, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
+  if (frames > 0 && out != nullptr) std::memset(out, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
+}
+
+void ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, double heardAt) {
+  if (!place.running) {
+    std::memset(out, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
+    return;
+  }
+  const int rate = renderer_.rate() > 0 ? renderer_.rate() : 44100;
+  const Followed followed = followClock(place, heardAt, rate, position_, &seenMoves_);
+  if (followed.position > position_) {
+    skip(static_cast<int>(std::min<int64_t>(followed.position - position_, rate / 4)));
+    // Still catching up: silence rather than snatches of the music on the way.
+    if (followed.position > position_) {
+      std::memset(out, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
+      return;
+    }
+  }
+  // The module plays forwards only: a place behind what was handed out is
+  // waited for.
+  const int64_t ahead = std::max(followed.silence, position_ - followed.position);
+  const int silent = static_cast<int>(std::clamp<int64_t>(ahead, 0, frames));
+  std::memset(out, 0, static_cast<size_t>(silent) * 2 * sizeof(int16_t));
+  fill(out + static_cast<size_t>(silent) * 2, frames - silent);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "music/module_renderer.h"
+#include "music/music_clock.h"
 
 // Receives every note trigger, on the thread that calls fill().
 using TriggerSink = void (*)(void* user, const NoteTrigger& trigger);
@@ -17,6 +18,18 @@ class ModuleFeed {
 
   // Writes exactly `frames` stereo frames to `out`; silence after the end.
   void fill(int16_t* out, int frames);
+  // Plays `frames` frames on without handing them out: catching up.
+  void skip(int frames) { fill(nullptr, frames); }
+
+  // Frames handed out or skipped so far, the silence after the end included.
+  int64_t position() const { return position_; }
+
+  // Writes exactly `frames` stereo frames heard from real time `heardAt`,
+  // following `place` (music/music_clock.h): silence while it is stopped or
+  // behind what was handed out; behind it, the music is played on unheard to
+  // catch up, at most a quarter of a second's per call so that no buffer
+  // takes long, with silence until the clock's place is reached.
+  void follow(int16_t* out, int frames, const MusicPlace& place, double heardAt);
 
  private:
   ModuleRenderer& renderer_;
@@ -25,4 +38,6 @@ class ModuleFeed {
   std::vector<int16_t> tick_;  // the current tick, interleaved
   int tickFrames_ = 0;
   int tickOffset_ = 0;  // frames of the current tick already handed out
+  int64_t position_ = 0;
+  uint64_t seenMoves_ = 0;
 };

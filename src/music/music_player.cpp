@@ -4,23 +4,12 @@
 #include <cstring>
 #include <memory>
 
-#include "music/heard_counts.h"
-#include "music/instrument_counters.h"
 #include "music/module_feed.h"
 #include "music/module_renderer.h"
 #include "music/module_report.h"
 #include "platform/audio_latency.h"
 #include "platform/audio_output.h"
 #include "platform/platform.h"
-
-namespace {
-
-// Only instruments 1 and 4 have the callback installed.
-void countTrigger(void* song, const NoteTrigger& trigger) {
-  if (trigger.instrument == 1 || trigger.instrument == 4) countInstrumentHit(song, trigger.instrument);
-}
-
-}  // namespace
 
 MusicPlayer::~MusicPlayer() {
   platform::closeAudioOutput(output_);
@@ -29,10 +18,11 @@ MusicPlayer::~MusicPlayer() {
 }
 
 void MusicPlayer::fillOutput(void* player, int16_t* frames, int frameCount) {
-  ModuleFeed* feed = static_cast<MusicPlayer*>(player)->feed_.load(std::memory_order_acquire);
+  auto* self = static_cast<MusicPlayer*>(player);
+  ModuleFeed* feed = self->feed_.load(std::memory_order_acquire);
   if (feed != nullptr) {
-    feed->fill(frames, frameCount);
-    recordRenderedBuffer(platform::audioOutputLatency());
+    feed->follow(frames, frameCount, self->clock_.place(), musicRealTime() + platform::audioOutputLatency());
+    self->position_.store(feed->position(), std::memory_order_relaxed);
   } else {
     std::memset(frames, 0, static_cast<size_t>(frameCount) * 2 * sizeof(int16_t));
   }
@@ -66,12 +56,14 @@ MusicPlayer& MusicPlayer::open(const char* name, uint8_t kind, int rate, int /*c
   if (kind != kMusicModule) return *this;
   const bool loaded = renderer->loadFile(name, rate);
   reportModuleLoad(name, *renderer, loaded);
-  if (loaded) song = renderer.release();
+  if (loaded) {
+    timeline_ = scanTriggerTimelineFile(name, rate);
+    song = renderer.release();
+  }
   return *this;
 }
 
 void MusicPlayer::play(uint8_t kind) {
   if (kind != kMusicModule || song == nullptr || feed_.load() != nullptr) return;
-  startHeardCounts();
-  feed_.store(new ModuleFeed(*song, countTrigger, song), std::memory_order_release);
+  feed_.store(new ModuleFeed(*song, nullptr, nullptr), std::memory_order_release);
 }

@@ -1,12 +1,15 @@
-// Starts the soundtrack and installs the note-trigger callback for
-// instruments 1 and 4. The module is played by libxmp, one tick at a time,
-// inside the audio callback; the callback raises the instrument counters
-// (music/instrument_counters.h) as the notes start.
+// The plain show's soundtrack: the module played by libxmp, one tick at a
+// time, inside the audio callback, where the show's music clock says
+// (music/music_clock.h). Its notes are found once, offline, when it loads:
+// the show reads the counts from them at the clock's time (app/transport.h),
+// never from the sound.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
+#include "music/music_clock.h"
+#include "music/trigger_timeline.h"
 #include "platform/audio_output.h"
 
 class ModuleFeed;
@@ -14,10 +17,11 @@ class ModuleRenderer;
 
 // What MusicPlayer::open and play are told to play.
 inline constexpr uint8_t kMusicStream = 0;  // not supported here: loads nothing, plays nothing
-inline constexpr uint8_t kMusicModule = 1;  // a tracker module, with note triggers counted
+inline constexpr uint8_t kMusicModule = 1;  // a tracker module, its notes counted
 
 // Frames per audio callback: about 46 ms at 44100 Hz, so that a busy desktop
-// does not run the device dry (docs/sound.md); the counts are taken as heard.
+// does not run the device dry (docs/sound.md); the music follows the clock
+// for the moment each buffer is heard, so the larger buffer moves no note.
 inline constexpr int kMusicBufferFrames = 2048;
 
 // Starts the sound output at `rate` Hz with `fill` as its callback; without a
@@ -44,16 +48,27 @@ class MusicPlayer {
   // (music/module_report.h); without a module the player stays silent.
   // If the module player itself cannot be created, the program ends with
   // exit code 1. `channels` is the voice budget; libxmp takes as many voices
-  // as the module needs, so no module is refused for it.
+  // as the module needs, so no module is refused for it. A loaded module is
+  // played through once offline for its notes (timeline()).
   MusicPlayer& open(const char* fileName, uint8_t kind, int rate, int channels);
 
-  // Plays the loaded module once, from its start, counting the note triggers
-  // of instruments 1 and 4. Without a module it does nothing.
+  // Plays the loaded module once, from its start, where clock() says: it is
+  // silent until the clock runs. Without a module it does nothing.
   void play(uint8_t kind);
+
+  // Every note of the module loaded, none without one.
+  const TriggerTimeline& timeline() const { return timeline_; }
+  // Where the music should be; the show's transport sets it.
+  MusicClock& clock() { return clock_; }
+  // The frames of the module handed out or skipped so far.
+  int64_t position() const { return position_.load(std::memory_order_relaxed); }
 
  private:
   static void fillOutput(void* player, int16_t* frames, int frameCount);
 
   int output_ = 0;
   std::atomic<ModuleFeed*> feed_{nullptr};  // published by play, read by the audio thread
+  MusicClock clock_;
+  TriggerTimeline timeline_;
+  std::atomic<int64_t> position_{0};
 };

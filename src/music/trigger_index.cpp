@@ -13,7 +13,8 @@ TriggerIndex::TriggerIndex(const TriggerTimeline& timeline) : rate_(timeline.rat
 int TriggerIndex::hitsUpTo(int instrument, double seconds) const {
   if (instrument < 0 || static_cast<size_t>(instrument) >= frames_.size()) return 0;
   const std::vector<int64_t>& frames = frames_[static_cast<size_t>(instrument)];
-  // The timeline's own comparison, frame > seconds * rate, in the same doubles.
+  if (seconds < 0.0) return 0;
+  // A note on a frame past seconds * rate, compared in doubles, is still to come.
   const double limit = seconds * rate_;
   const auto end = std::upper_bound(frames.begin(), frames.end(), limit,
                                     [](double l, int64_t frame) { return l < static_cast<double>(frame); });

@@ -31,15 +31,6 @@ double TriggerTimeline::timeOfHit(int instrument, int n) const {
   return -1.0;
 }
 
-int TriggerTimeline::hitsUpTo(int instrument, double seconds) const {
-  int count = 0;
-  for (const TimedTrigger& t : triggers) {
-    if (static_cast<double>(t.frame) > seconds * rate) break;
-    if (t.instrument == instrument) ++count;
-  }
-  return count;
-}
-
 TriggerTimeline scanTriggerTimeline(const void* moduleData, size_t size, int rate, std::vector<int16_t>* audio) {
   TriggerTimeline timeline;
   ModuleRenderer renderer;

@@ -24,8 +24,6 @@ struct TriggerTimeline {
   // Music time in seconds of the n-th trigger (n from 1) of an instrument,
   // or a negative value if there are fewer.
   double timeOfHit(int instrument, int n) const;
-  // Triggers of an instrument whose tick started at or before `seconds`.
-  int hitsUpTo(int instrument, double seconds) const;
 };
 
 class ModuleRenderer;

@@ -1,6 +1,5 @@
-// How late the sound of a rendered buffer is heard: the music's note counters
-// move when a buffer is rendered, and the scenes should move when its notes
-// leave the speakers.
+// How late the sound of a rendered buffer is heard: the audio callback writes
+// the music of the moment its buffer will leave the speakers.
 #pragma once
 
 namespace platform {

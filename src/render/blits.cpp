@@ -5,10 +5,8 @@
 #include "render/pixel_runs.h"
 #include "render/pixel_work.h"
 #include "render/screen.h"
+#include "render/show_state.h"
 #include "resources/picture.h"
-
-float scrollOffsetX = 0.0f;
-float scrollOffsetY = 0.0f;
 
 namespace {
 
@@ -108,6 +106,8 @@ bool Picture::drawScrolling(float dx, float dy, float scale) const {
     return false;
   }
 
+  float& scrollOffsetX = showState.scrollOffsetX;
+  float& scrollOffsetY = showState.scrollOffsetY;
   scrollOffsetX = blits::advanceScrollOffset(scrollOffsetX, dx * scale, static_cast<float>(Screen::width));
   scrollOffsetY = blits::advanceScrollOffset(scrollOffsetY, dy * scale, static_cast<float>(Screen::height));
   const int ox = static_cast<int>(scrollOffsetX);  // truncation toward zero

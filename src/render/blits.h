@@ -1,12 +1,7 @@
 // The picture blits (Picture::drawOpaque, drawKeyed, drawScrolling, declared
-// in resources/picture.h) and the scroll state they share.
+// in resources/picture.h); the scroll offsets they share are the show
+// state's (render/show_state.h).
 #pragma once
-
-// Where the scrolling background stands, in pixels; shared by every
-// Picture::drawScrolling call whatever the picture, 0 at start and always
-// strictly inside (-640, 640) and (-480, 480).
-extern float scrollOffsetX;
-extern float scrollOffsetY;
 
 namespace blits {
 

@@ -9,9 +9,7 @@
 #include "render/pixel_runs.h"
 #include "render/pixel_work.h"
 #include "render/screen.h"
-
-double typewriterAccumulator = 0.0;
-int32_t typewriterRevealed = 3;
+#include "render/show_state.h"
 
 namespace {
 
@@ -112,6 +110,9 @@ void drawText(const Font& font, uint32_t* framebuffer, int32_t x, int32_t y, int
 
 void typeText(const Font& font, double increment, uint32_t* framebuffer, int32_t x, int32_t y, int32_t r, int32_t g,
               int32_t b, const char* format, ...) {
+  // Shared by every call: the show state's (render/show_state.h).
+  double& typewriterAccumulator = showState.typewriterAccumulator;
+  int32_t& typewriterRevealed = showState.typewriterRevealed;
   if (increment != 0.0) typewriterAccumulator += increment;
 
   char text[kTextBufferSize] = "";

@@ -33,11 +33,6 @@ class Font {
   const uint32_t* glyphFor(unsigned char code) const;
 };
 
-// Process-wide typewriter state shared by every typeText call: the time
-// accumulator (0.0 at start) and the count of revealed characters (3 at start).
-extern double typewriterAccumulator;
-extern int32_t typewriterRevealed;
-
 // Draws printf-formatted text in one colour, (x, y) being the top-left corner
 // of the first glyph. The colour word is (r << 16) | (g << 8) | b without
 // masking, so channel values above 255 spill into the next byte up. A glyph

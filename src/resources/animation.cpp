@@ -40,6 +40,11 @@ Animation::Animation(const char* path, int32_t count, int32_t index) : frameCoun
   for (int32_t i = 0; i < frameCount; ++i) frames[i] = std::move(loaded[static_cast<size_t>(i)]);
 }
 
+void Animation::rewind() {
+  frameRate = kStartRate;
+  position = 0.0f;
+}
+
 void Animation::setRate(int32_t rate) {
   if (rate >= 1 && rate <= frameCount) frameRate = static_cast<float>(rate);
 }

@@ -9,10 +9,12 @@
 
 class Animation {
  public:
+  static constexpr float kStartRate = 2.0f;
+
   int32_t frameCount;
-  float frameRate = 2.0f;  // frames per second
-  char framePath[256];     // where each frame's file name is built while loading
-  float position = 0.0f;   // playback position in frames, from 0
+  float frameRate = kStartRate;  // frames per second
+  char framePath[256];           // where each frame's file name is built while loading
+  float position = 0.0f;         // playback position in frames, from 0
   int32_t resourceIndex;
   std::unique_ptr<Picture[]> frames;  // frameCount pictures, or none when a frame failed to load
 
@@ -20,6 +22,9 @@ class Animation {
   // Loading stops at the first frame file that does not open, and a frame
   // count below 1 loads nothing: either way the animation has no frames.
   Animation(const char* path, int32_t frameCount, int32_t resourceIndex);
+
+  // Back to the rate and place a show's first frame finds.
+  void rewind();
 
   // Accepts 1 .. frameCount frames per second; other values are ignored.
   void setRate(int32_t rate);

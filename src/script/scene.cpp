@@ -1,9 +1,9 @@
 #include "script/scene.h"
 
 #include "app/frame_clock.h"
-#include "music/heard_counts.h"
 #include "render/font.h"
 #include "render/screen.h"
+#include "render/show_state.h"
 #include "resources/animation.h"
 #include "resources/data_controller.h"
 #include "resources/picture.h"
@@ -11,22 +11,20 @@
 #include "script/random.h"
 #include "script/scene_counts.h"
 
-int32_t shownPictureIndex = kInitialMiddlePicture;
 void (*beforeCounterRead)() = nullptr;
 void (*beforeInstrument4Read)() = nullptr;
 
 namespace {
 
-// Every read is a fresh one: the audio thread may raise the count mid-frame.
-// The counts are those of the sound heard now (music/heard_counts.h).
+// The counts of the frame's music time (app/transport.h).
 int32_t readHits1() {
   if (beforeCounterRead != nullptr) beforeCounterRead();
-  return heardInstrument1Hits();
+  return showState.instrument1Hits;
 }
 
 int32_t readHits4() {
   if (beforeInstrument4Read != nullptr) beforeInstrument4Read();
-  return heardInstrument4Hits();
+  return showState.instrument4Hits;
 }
 
 struct Frame {
@@ -63,6 +61,7 @@ void drawOpening(const Frame& f) {
     Picture* mask = f.data.getPicture(s.mask);
     sprite->drawKeyed(320, s.y, mask != nullptr ? mask->image.get() : nullptr);
   }
+  int32_t& shownPictureIndex = showState.shownPictureIndex;
   shownPictureIndex = middlePictureAfter(readHits1(), shownPictureIndex);
   if (Picture* middle = f.data.getPicture(shownPictureIndex)) middle->drawKeyed(320, 240, nullptr);
 }

@@ -8,11 +8,8 @@ class DataController;
 class Font;
 struct FrameClock;
 
-// The picture shown in the middle of the opening scene; kept across frames.
-extern int32_t shownPictureIndex;
-
-// Called before every read of instrument1Hits, when set: lets tests raise the
-// count between two reads of one frame, as the audio thread may.
+// Called before every read of instrument1Hits, when set: lets tests change
+// the count between two reads of one frame.
 extern void (*beforeCounterRead)();
 // The same for every read of instrument4Hits: each credit line reads it afresh.
 extern void (*beforeInstrument4Read)();

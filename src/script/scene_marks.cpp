@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "music/trigger_index.h"
 #include "music/trigger_timeline.h"
 #include "script/scene_counts.h"
 
@@ -25,12 +26,13 @@ std::vector<SceneMark> sceneMarks(const TriggerTimeline& timeline, double loadDe
       {"first credit", 4, kFirstCredit + 1},   {"second credit", 4, kSecondCredit + 1},
   };
   std::vector<SceneMark> marks{{"opening", 0.0}};
+  const TriggerIndex notes(timeline);
   for (const auto& c : counted) {
     double musicTime = timeline.timeOfHit(c.instrument, c.hit);
     if (musicTime < 0.0) continue;
     // frame / rate * rate may come out a hair below the frame: the mark is
     // where the count has surely reached the note.
-    while (timeline.hitsUpTo(c.instrument, musicTime) < c.hit) musicTime = std::nextafter(musicTime, 1e9);
+    while (notes.hitsUpTo(c.instrument, musicTime) < c.hit) musicTime = std::nextafter(musicTime, 1e9);
     marks.push_back({c.name, musicTime + loadDelay});
   }
   marks.push_back({"closing lines", kClosingLinesShown});

@@ -8,10 +8,9 @@
 #include <filesystem>
 
 #include "app/frame_clock.h"
-#include "music/instrument_counters.h"
-#include "render/blits.h"
+#include "music/trigger_index.h"
 #include "render/screen.h"
-#include "script/random.h"
+#include "render/show_state.h"
 #include "script/scene.h"
 
 namespace generatedshow {
@@ -19,35 +18,24 @@ namespace {
 
 constexpr double kOrigin = 1024.0;
 
-// Every piece of process-wide state, put back field by field rather than by
-// the engine's own reset, so that a reset that forgets one shows.
-void freshState(DataController& data) {
-  instrument1Hits = 0;
-  instrument4Hits = 0;
-  scrollOffsetX = scrollOffsetY = 0.0f;
-  typewriterAccumulator = 0.0;
-  typewriterRevealed = 3;
-  shownPictureIndex = 7;
-  resetShowRandom();
-  for (auto& animation : data.animations) {
-    animation->position = 0.0f;
-    animation->frameRate = 2.0f;
-  }
-}
-
+// The show's state as its first frame finds it: the one value the engine's
+// seeks put back too (render/show_state.h), on a fresh clock of the
+// reference's own, with the counts straight from the note index.
 class History {
  public:
-  History() : clock_(kOrigin) { freshState(*show().data); }
+  History() : clock_(kOrigin), notes_(show().timeline) { resetShowState(*show().data); }
   void draw(double t) {
     Show& s = show();
     clock_.update(kOrigin + t);
-    instrument1Hits = s.timeline.hitsUpTo(1, t);
-    instrument4Hits = s.timeline.hitsUpTo(4, t);
+    const NoteCounts counts = notes_.countsAt(t);
+    showState.instrument1Hits = counts.instrument1;
+    showState.instrument4Hits = counts.instrument4;
     runScene(*s.data, clock_, *s.font);
   }
 
  private:
   FrameClock clock_;
+  TriggerIndex notes_;
 };
 
 }  // namespace
@@ -74,9 +62,9 @@ double gridTime(long k) { return static_cast<double>(k) / 60.0; }
 Frame current() {
   Frame f;
   f.pixels.assign(Screen::pixels, Screen::pixels + Screen::pixelCount);
-  f.hits1 = instrument1Hits.load();
-  f.hits4 = instrument4Hits.load();
-  f.middlePicture = shownPictureIndex;
+  f.hits1 = showState.instrument1Hits;
+  f.hits4 = showState.instrument4Hits;
+  f.middlePicture = showState.shownPictureIndex;
   return f;
 }
 

@@ -22,6 +22,7 @@
 #include "imageio/jpeg_writer.h"
 #include "music/soundtrack.h"
 #include "render/screen.h"
+#include "render/show_state.h"
 #include "resources/listed_files.h"
 #include "script/scene.h"
 #include "script/scene_marks.h"
@@ -108,14 +109,10 @@ TEST_F(ShowCopy, PictureReplacedThenBrokenThenMended) {
   // The opening at 20 s shows one of the middle pictures: that one is replaced.
   generatedshow::Show& show = generatedshow::show();
   ShowEngine engine(*media.data, *media.font, show.timeline);
-  Rehearsal::Settings paused;
-  paused.startTime = 20.0;
-  paused.controls = true;
-  paused.paused = true;
-  Rehearsal rehearsal(engine, nullptr, sceneMarks(show.timeline), paused, [] { return 0.0; });
+  Rehearsal rehearsal(engine, sceneMarks(show.timeline), Rehearsal::Settings{20.0, RunKind::rehearsal, true});
   rehearsal.pass();
   const std::vector<uint32_t> original(Screen::pixels, Screen::pixels + Screen::pixelCount);
-  const int shown = shownPictureIndex;
+  const int shown = showState.shownPictureIndex;
   const std::string path = picturePath(shown);
   const std::string other = picturePath(shown == 6 ? 7 : 6);
   ASSERT_FALSE(path.empty());

@@ -11,10 +11,12 @@
 
 #include "app/show_loop.h"
 #include "generated_show.h"
-#include "music/instrument_counters.h"
+#include "music/music_clock.h"
 #include "music/sample_playback.h"
+#include "music/trigger_index.h"
 #include "platform/display_device.h"
 #include "render/screen.h"
+#include "render/show_state.h"
 #include "script/scene_marks.h"
 
 namespace {
@@ -25,18 +27,16 @@ class RehearsalTest : public testing::Test {
  protected:
   RehearsalTest()
       : show_(generatedshow::show()),
-        engine_(*show_.data, *show_.font, show_.timeline),
-        playback_(show_.timeline, show_.samples),
+        engine_(
+            *show_.data, *show_.font, show_.timeline, 0.0, [this] { return now_; }, &music_),
+        playback_(music_, show_.samples, show_.timeline.rate),
         marks_(sceneMarks(show_.timeline)) {}
 
   void SetUp() override { ASSERT_TRUE(show_.timeline.loaded) << "no demo.xm in " << PIXELFOLK_SHOW_DIR; }
 
   Rehearsal& start(double at, bool controls, bool paused) {
-    Rehearsal::Settings settings;
-    settings.startTime = at;
-    settings.controls = controls;
-    settings.paused = paused;
-    rehearsal_ = std::make_unique<Rehearsal>(engine_, &playback_, marks_, settings, [this] { return now_; });
+    rehearsal_ = std::make_unique<Rehearsal>(
+        engine_, marks_, Rehearsal::Settings{at, controls ? RunKind::rehearsal : RunKind::fromTime, paused});
     EXPECT_TRUE(rehearsal_->pass().drew);
     return *rehearsal_;
   }
@@ -49,23 +49,25 @@ class RehearsalTest : public testing::Test {
     return -1.0;
   }
 
-  // What the audio thread does while the show runs for `seconds`.
+  // What the audio thread does while `seconds` of the fake clock pass.
   std::vector<int16_t> playAudio(double seconds) {
     std::vector<int16_t> heard;
     std::vector<int16_t> buffer(512 * 2);
     for (int i = 0; i < static_cast<int>(seconds * 44100 / 512); ++i) {
-      playback_.fill(buffer.data(), 512);
+      playback_.fill(buffer.data(), 512, now_);
       heard.insert(heard.end(), buffer.begin(), buffer.end());
+      now_ += 512.0 / 44100;
     }
     return heard;
   }
 
+  double now_ = 100.0;
+  MusicClock music_;
   generatedshow::Show& show_;
   ShowEngine engine_;
   SamplePlayback playback_;
   std::vector<SceneMark> marks_;
   std::unique_ptr<Rehearsal> rehearsal_;
-  double now_ = 100.0;
 };
 
 std::vector<uint32_t> screen() { return std::vector<uint32_t>(Screen::pixels, Screen::pixels + Screen::pixelCount); }
@@ -98,10 +100,9 @@ TEST_F(RehearsalTest, StartsPausedOnItsFrameAndStepsOneFrameEachWay) {
   }
 }
 
-TEST_F(RehearsalTest, PauseHoldsThePictureAndTheMusicAndResumeGoesOnFromTheSameSample) {
+TEST_F(RehearsalTest, PauseHoldsThePictureAndTheMusicAndResumeGoesOnFromTheHeldFrame) {
   Rehearsal& r = start(20.0, true, false);
   playAudio(0.5);
-  now_ += 0.5;
   ASSERT_TRUE(r.pass().drew);
   r.press(virtualkey::space);
   r.pass();
@@ -109,8 +110,8 @@ TEST_F(RehearsalTest, PauseHoldsThePictureAndTheMusicAndResumeGoesOnFromTheSameS
   const std::vector<uint32_t> held = screen();
   const double heldTime = r.showTime();
   const int64_t position = playback_.position();
-  const int32_t hits1 = instrument1Hits.load();
-  const int32_t hits4 = instrument4Hits.load();
+  const int32_t hits1 = showState.instrument1Hits;
+  const int32_t hits4 = showState.instrument4Hits;
 
   // Two seconds of the audio thread and the frame loop: silence, no note, no frame.
   const std::vector<int16_t> heard = playAudio(2.0);
@@ -120,8 +121,8 @@ TEST_F(RehearsalTest, PauseHoldsThePictureAndTheMusicAndResumeGoesOnFromTheSameS
     EXPECT_FALSE(r.pass().drew);
   }
   EXPECT_EQ(playback_.position(), position);
-  EXPECT_EQ(instrument1Hits.load(), hits1);
-  EXPECT_EQ(instrument4Hits.load(), hits4);
+  EXPECT_EQ(showState.instrument1Hits, hits1);
+  EXPECT_EQ(showState.instrument4Hits, hits4);
   EXPECT_EQ(screen(), held);
   EXPECT_EQ(r.showTime(), heldTime);
 
@@ -130,8 +131,9 @@ TEST_F(RehearsalTest, PauseHoldsThePictureAndTheMusicAndResumeGoesOnFromTheSameS
   EXPECT_FALSE(r.paused());
   const std::vector<int16_t> resumed = playAudio(0.02);
   ASSERT_FALSE(resumed.empty());
-  EXPECT_TRUE(std::equal(resumed.begin(), resumed.end(), show_.samples.begin() + position * 2));
-  now_ += 0.1;
+  const auto held0 = show_.samples.begin() + std::llround(heldTime * 44100) * 2;
+  EXPECT_TRUE(std::equal(resumed.begin(), resumed.end(), held0)) << "the music goes on from the frame held";
+  now_ += 0.1 - 512.0 / 44100;
   EXPECT_TRUE(r.pass().drew);
   EXPECT_NEAR(r.showTime(), heldTime + 0.1, 1e-9) << "the show time goes on from the frame held";
 }
@@ -165,8 +167,8 @@ TEST_F(RehearsalTest, KeysSeekToTheirTimes) {
       r.pass();
       EXPECT_EQ(r.showTime(), c.to) << c.what;
       EXPECT_EQ(r.paused(), paused) << c.what;
-      EXPECT_EQ(playback_.position(), std::llround(c.to * 44100)) << c.what;
-      EXPECT_EQ(instrument1Hits.load(), show_.timeline.hitsUpTo(1, c.to)) << c.what;
+      EXPECT_EQ(music_.place().at(now_), c.to) << c.what;
+      EXPECT_EQ(showState.instrument1Hits, TriggerIndex(show_.timeline).hitsUpTo(1, c.to)) << c.what;
     }
   }
 }
@@ -188,6 +190,85 @@ TEST_F(RehearsalTest, LoopGoesBackToTheSceneChangeUntilPressedAgain) {
   r.pass();
   EXPECT_FALSE(r.looping());
   EXPECT_GT(r.showTime(), closing);
+}
+
+// The sound device stops asking for ten seconds (a stall, a suspend): the
+// frames meanwhile read the counts of their own time, and the sound resumes
+// where the clock is.
+TEST_F(RehearsalTest, AStalledDeviceHoldsNeitherTheScenesNorTheMusicBack) {
+  Rehearsal& r = start(20.0, false, false);
+  playAudio(0.5);
+  ASSERT_TRUE(r.pass().drew);
+  const TriggerIndex notes(show_.timeline);
+  for (int frame = 0; frame < 600; ++frame) {
+    now_ += 1.0 / 60;
+    ASSERT_TRUE(r.pass().drew);
+    ASSERT_EQ(showState.instrument1Hits, notes.hitsUpTo(1, r.showTime())) << r.showTime();
+    ASSERT_EQ(showState.instrument4Hits, notes.hitsUpTo(4, r.showTime())) << r.showTime();
+  }
+  EXPECT_NEAR(r.showTime(), 30.5, 0.01);
+  EXPECT_GT(showState.instrument1Hits, notes.hitsUpTo(1, 20.5)) << "the scenes went on";
+  const std::vector<int16_t> resumed = playAudio(0.02);
+  const auto clockPlace = show_.samples.begin() + std::llround(r.showTime() * 44100) * 2;
+  EXPECT_TRUE(std::equal(resumed.begin(), resumed.end(), clockPlace));
+}
+
+// A loop follows the show to the scene a seek lands in.
+TEST_F(RehearsalTest, ASeekMovesTheLoopToTheSceneSought) {
+  const double greetings = markTime("greetings");
+  const double closing = markTime("closing");
+  Rehearsal& r = start(greetings + 1.0, true, false);
+  r.press('L');
+  r.pass();
+  ASSERT_STREQ(r.loopedScene(), "greetings");
+  r.press(virtualkey::pageDown);
+  r.pass();
+  ASSERT_EQ(r.showTime(), closing);
+  EXPECT_STREQ(r.loopedScene(), "closing");
+  double next = kShowLength;
+  for (const SceneMark& m : marks_) {
+    if (m.showTime > closing) {
+      next = m.showTime;
+      break;
+    }
+  }
+  now_ += next - closing + 0.01;
+  EXPECT_TRUE(r.pass().drew);
+  EXPECT_EQ(r.showTime(), closing) << "looped within the scene sought";
+}
+
+// Started paused, the music never starts: it is held at the start time from
+// the first seek on, however long the replay and the passes take.
+TEST_F(RehearsalTest, StartedPausedTheMusicNeverRuns) {
+  const uint64_t starts = music_.place().starts;
+  Rehearsal& r = start(30.0, true, true);
+  for (int i = 0; i < 5; ++i) {
+    now_ += 0.2;
+    r.pass();
+  }
+  const std::vector<int16_t> heard = playAudio(0.5);
+  EXPECT_TRUE(std::all_of(heard.begin(), heard.end(), [](int16_t v) { return v == 0; }));
+  EXPECT_EQ(music_.place().starts, starts);
+  EXPECT_FALSE(music_.place().running);
+  EXPECT_EQ(music_.place().at(now_), 30.0);
+  EXPECT_EQ(r.showTime(), 30.0);
+}
+
+// A reloaded module: the frame redrawn, and every later one, reads the new
+// notes, and the scene marks are the new module's.
+TEST_F(RehearsalTest, AReloadedModuleIsTheOneCountedAndMarked) {
+  Rehearsal& r = start(50.0, true, true);
+  TriggerTimeline later = show_.timeline;
+  for (TimedTrigger& t : later.triggers) t.frame += 44100;  // everything a second later
+  r.useMusic(later);
+  EXPECT_TRUE(r.pass().drew);
+  EXPECT_EQ(showState.instrument1Hits, TriggerIndex(later).hitsUpTo(1, 50.0));
+  EXPECT_NE(showState.instrument1Hits, TriggerIndex(show_.timeline).hitsUpTo(1, 50.0));
+  r.press(virtualkey::pageDown);
+  r.pass();
+  bool onAMark = false;
+  for (const SceneMark& m : sceneMarks(later)) onAMark = onAMark || m.showTime == r.showTime();
+  EXPECT_TRUE(onAMark) << r.showTime();
 }
 
 TEST_F(RehearsalTest, WithoutControlsTheKeysChangeNothing) {
@@ -229,11 +310,7 @@ TEST_F(RehearsalTest, TheEndPausesARehearsalAndEndsTheShow) {
 // A page's player: its first frame drawn ahead of the viewer's click, the
 // page's seeks and pauses, the player's keys only, and an end that ends.
 TEST_F(RehearsalTest, APlayerTakesThePagesRequestsAndItsOwnKeysAndItsEndEndsTheShow) {
-  Rehearsal::Settings settings;
-  settings.startTime = 57.5;
-  settings.controls = true;
-  settings.player = true;
-  rehearsal_ = std::make_unique<Rehearsal>(engine_, &playback_, marks_, settings, [this] { return now_; });
+  rehearsal_ = std::make_unique<Rehearsal>(engine_, marks_, Rehearsal::Settings{57.5, RunKind::player});
   Rehearsal& player = *rehearsal_;
   player.cue();
   const std::vector<uint32_t> cued = screen();

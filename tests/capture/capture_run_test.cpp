@@ -17,13 +17,13 @@
 
 #include "app/frame_clock.h"
 #include "capture.h"
-#include "music/instrument_counters.h"
+#include "music/trigger_index.h"
 #include "music/trigger_timeline.h"
 #include "render/blits.h"
 #include "render/font.h"
 #include "render/screen.h"
+#include "render/show_state.h"
 #include "resources/data_controller.h"
-#include "script/random.h"
 #include "script/scene.h"
 #include "script/scene_marks.h"
 #include "show_replay.h"
@@ -234,28 +234,24 @@ TEST_F(Scratch, CapturedFramesAgreeWithTheSceneScriptAtEachScene) {
 
     // The live loop's state at that frame: fresh process-wide state, every
     // earlier frame drawn, then the frame itself.
-    instrument1Hits = instrument4Hits = 0;
-    scrollOffsetX = scrollOffsetY = 0.0f;
-    typewriterAccumulator = 0.0;
-    typewriterRevealed = 3;
-    shownPictureIndex = 7;
-    resetShowRandom();
+    showState = ShowState{};
     fs::current_path(SHOW_DIR);
     DataController data("resinfo.rli");
     Font font(16, 8, 32, 32, data.getPicture(0));
     FrameClock clock(kReplayClockOrigin);
+    const TriggerIndex notes(timeline);
     auto drawAt = [&](double t) {
       clock.update(kReplayClockOrigin + t);
-      instrument1Hits = timeline.hitsUpTo(1, t);
-      instrument4Hits = timeline.hitsUpTo(4, t);
+      showState.instrument1Hits = notes.hitsUpTo(1, t);
+      showState.instrument4Hits = notes.hitsUpTo(4, t);
       runScene(data, clock, font);
     };
     for (long k = 0; frameTime(k, fps) < s.time; ++k) drawAt(frameTime(k, fps));
     drawAt(s.time);
     fs::current_path(original);
 
-    EXPECT_GE(instrument1Hits.load(), s.minHits1);
-    EXPECT_LE(instrument1Hits.load(), s.maxHits1);
+    EXPECT_GE(showState.instrument1Hits, s.minHits1);
+    EXPECT_LE(showState.instrument1Hits, s.maxHits1);
     int differing = 0;
     for (int i = 0; i < 307200; ++i) differing += (Screen::pixels[i] & 0x00FFFFFFu) != captured[i];
     EXPECT_EQ(differing, 0);

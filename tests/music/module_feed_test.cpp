@@ -6,10 +6,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <map>
 #include <vector>
 
 #include "feed_recording.h"
-#include "music/instrument_counters.h"
+#include "music/music_clock.h"
+#include "music/trigger_index.h"
+#include "music/trigger_timeline.h"
 
 namespace {
 
@@ -47,23 +51,71 @@ TEST(ModuleFeed, AfterTheEndOnlySilenceComesOut) {
   EXPECT_TRUE(std::any_of(r.audio.begin(), silentFrom, [](int16_t v) { return v != 0; }));
 }
 
-TEST(ModuleFeed, CountingTheTriggersRaisesOnlyInstrumentsOneAndFour) {
-  const Recorded r = playInBuffersOf(512, 16 * 6 * 882);
+// The note index, built from the module played offline, counts the notes
+// of instruments 1 and 4 that the feed reports, each from its tick's frame.
+TEST(ModuleFeed, TheNoteIndexCountsTheFeedsTriggersOfInstrumentsOneAndFour) {
+  const Recorded r = playInBuffersOf(882, 16 * 6 * 882);
   int ones = 0;
   int fours = 0;
-  instrument1Hits = 0;
-  instrument4Hits = 0;
+  const std::vector<uint8_t> bytes = small_modules::bytes(feed_recording::busyModule());
+  const TriggerIndex notes(scanTriggerTimeline(bytes.data(), bytes.size(), feed_recording::kRate));
+  std::map<int64_t, NoteCounts> after;  // once each tick's triggers are in
   for (const auto& [frame, t] : r.triggers) {
     ones += t.instrument == 1;
     fours += t.instrument == 4;
-    countInstrumentHit(nullptr, t.instrument);
+    after[frame] = {ones, fours};
+  }
+  // With tick-sized buffers, a trigger's buffer starts on its tick.
+  for (const auto& [frame, counts] : after) {
+    const double at = static_cast<double>(frame) / feed_recording::kRate;
+    EXPECT_EQ(notes.countsAt(at).instrument1, counts.instrument1) << frame;
+    EXPECT_EQ(notes.countsAt(at).instrument4, counts.instrument4) << frame;
   }
   // busyModule: instrument 2 (index 1) on rows 1, 7, 13 and the six delayed
   // notes; instrument 5 (index 4) on rows 4 and 10.
   EXPECT_EQ(ones, 3 + 6);
   EXPECT_EQ(fours, 2);
-  EXPECT_EQ(instrument1Hits.load(), ones);
-  EXPECT_EQ(instrument4Hits.load(), fours);
+  EXPECT_EQ(notes.countsAt(1e9).instrument1, ones);
+  EXPECT_EQ(notes.countsAt(1e9).instrument4, fours);
+}
+
+// The plain show's feed after a one-second stall of its device: the music is
+// played on unheard up to the clock's place, at most a quarter of a second's
+// per buffer so that no buffer takes long, silent meanwhile, and then sounds
+// as the module does there.
+TEST(ModuleFeed, FollowingTheClockItCatchesUpAfterAStallInShortSteps) {
+  const int64_t moduleFrames = 16 * 6 * 882;
+  const Recorded reference = playInBuffersOf(882, moduleFrames);
+  const std::vector<uint8_t> bytes = small_modules::bytes(feed_recording::busyModule());
+  ModuleRenderer renderer;
+  ASSERT_TRUE(renderer.loadMemory(bytes.data(), bytes.size(), feed_recording::kRate));
+  ModuleFeed feed(renderer, nullptr, nullptr);
+  const MusicPlace place{true, 0.0, 0.0, 1, 0};
+  std::vector<int16_t> buffer(512 * 2);
+  feed.follow(buffer.data(), 512, place, 0.0);
+  ASSERT_EQ(feed.position(), 512);
+
+  double heardAt = 1.0;
+  int catchingUp = 0;
+  for (;; heardAt += 512.0 / feed_recording::kRate) {
+    const int64_t before = feed.position();
+    feed.follow(buffer.data(), 512, place, heardAt);
+    const int64_t moved = feed.position() - before;
+    ASSERT_LE(moved, feed_recording::kRate / 4 + 512);
+    // Caught up or not, nothing from the way there is heard.
+    if (feed.position() < std::llround(heardAt * feed_recording::kRate)) {
+      ASSERT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](int16_t v) { return v == 0; }));
+    }
+    if (moved == 512) break;
+    ASSERT_LT(++catchingUp, 20);
+  }
+  EXPECT_GE(catchingUp, 4) << "a second's catch-up in quarter seconds";
+  const int64_t wanted = std::llround((heardAt + 512.0 / feed_recording::kRate) * feed_recording::kRate);
+  EXPECT_LE(std::llabs(feed.position() - wanted), static_cast<int64_t>(kMusicDriftTolerance * feed_recording::kRate));
+
+  const int64_t at = feed.position();
+  feed.follow(buffer.data(), 512, place, heardAt + 2 * 512.0 / feed_recording::kRate);
+  EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), reference.audio.begin() + at * 2));
 }
 
 }  // namespace

@@ -12,7 +12,8 @@
 
 #include <unistd.h>
 
-#include "music/instrument_counters.h"
+#include "music/music_clock.h"
+#include "music/trigger_index.h"
 #include "platform/platform.h"
 #include "small_modules.h"
 
@@ -41,11 +42,17 @@ void writeShortModule() {
   ASSERT_TRUE(xm::saveModule(m, kModuleFile, &error)) << error;
 }
 
-// Waits up to `limit` for both counters to reach their totals.
-bool waitForTotals(std::chrono::milliseconds limit) {
+// The notes the player found in the module when it loaded.
+NoteCounts allNotes(const MusicPlayer& player) { return TriggerIndex(player.timeline()).countsAt(1e9); }
+
+// Seconds of the module the audio callback has handed out.
+double played(const MusicPlayer& player) { return static_cast<double>(player.position()) / 44100; }
+
+// Waits up to `limit` for the callback to have handed out `seconds` of music.
+bool waitForPlayed(const MusicPlayer& player, double seconds, std::chrono::milliseconds limit) {
   const auto until = std::chrono::steady_clock::now() + limit;
   while (std::chrono::steady_clock::now() < until) {
-    if (instrument1Hits.load() == kOnes && instrument4Hits.load() == kFours) return true;
+    if (played(player) >= seconds) return true;
     std::this_thread::sleep_for(10ms);
   }
   return false;
@@ -57,35 +64,34 @@ class MusicPlayerTest : public ::testing::Test {
     // Whatever the machine has, these run on the silent real-time driver.
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     writeShortModule();
-    instrument1Hits = 0;
-    instrument4Hits = 0;
   }
 };
 
-TEST_F(MusicPlayerTest, CountersRiseWithTheMusicAndStopAtItsEnd) {
+// The callback hands out the music where the clock says, and only while it
+// runs: the module's notes are known from the load on.
+TEST_F(MusicPlayerTest, TheMusicPlaysWhereTheClockSaysAndItsNotesAreKnownFromTheLoad) {
   MusicPlayer player;
   testing::internal::CaptureStderr();
   player.open(kModuleFile, kMusicModule, 44100, 32);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   ASSERT_NE(player.song, nullptr);
   EXPECT_STREQ(player.fileName, kModuleFile);
+  EXPECT_EQ(allNotes(player).instrument1, kOnes);
+  EXPECT_EQ(allNotes(player).instrument4, kFours);
 
-  // Opened but not playing: nothing counts.
-  std::this_thread::sleep_for(150ms);
-  EXPECT_EQ(instrument1Hits.load(), 0);
-
-  const auto start = std::chrono::steady_clock::now();
+  // Playing, but the clock is held: nothing is handed out.
   player.play(kMusicModule);
-  std::this_thread::sleep_for(400ms);
-  const int midway = instrument1Hits.load();
-  EXPECT_GT(midway, 0);
-  EXPECT_LT(midway, kOnes);  // a 0.96 s module cannot be done after 0.4 s
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(player.position(), 0);
 
-  ASSERT_TRUE(waitForTotals(3000ms));
-  EXPECT_GT(std::chrono::steady_clock::now() - start, 800ms);
-  std::this_thread::sleep_for(300ms);
-  EXPECT_EQ(instrument1Hits.load(), kOnes);
-  EXPECT_EQ(instrument4Hits.load(), kFours);
+  // Running from 0.5 s of music: the callback starts there.
+  player.clock().run(0.5, musicRealTime(), true);
+  ASSERT_TRUE(waitForPlayed(player, 0.5, 1000ms));
+  std::this_thread::sleep_for(200ms);
+  const double now = player.clock().place().at(musicRealTime());
+  // Within the tolerance and a buffer or two of the clock (a busy machine
+  // may hold the callback back for longer).
+  EXPECT_NEAR(played(player), now, 0.1);
 }
 
 TEST_F(MusicPlayerTest, AMissingFileIsNamedAndNothingCounts) {
@@ -96,11 +102,13 @@ TEST_F(MusicPlayerTest, AMissingFileIsNamedAndNothingCounts) {
   EXPECT_NE(said.find("\"missing.xm\""), std::string::npos) << said;
   EXPECT_NE(said.find("No such file or directory"), std::string::npos) << said;
   EXPECT_EQ(player.song, nullptr);
+  EXPECT_EQ(allNotes(player).instrument1, 0);
+  EXPECT_EQ(allNotes(player).instrument4, 0);
 
   player.play(kMusicModule);
+  player.clock().run(0.0, musicRealTime(), true);
   std::this_thread::sleep_for(300ms);
-  EXPECT_EQ(instrument1Hits.load(), 0);
-  EXPECT_EQ(instrument4Hits.load(), 0);
+  EXPECT_EQ(player.position(), 0);
 }
 
 TEST_F(MusicPlayerTest, WithoutASoundDeviceTheMusicStillCountsSilently) {
@@ -115,7 +123,8 @@ TEST_F(MusicPlayerTest, WithoutASoundDeviceTheMusicStillCountsSilently) {
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 
   player.play(kMusicModule);
-  EXPECT_TRUE(waitForTotals(3000ms));
+  player.clock().run(0.0, musicRealTime(), true);
+  EXPECT_TRUE(waitForPlayed(player, 0.3, 3000ms));
 }
 
 TEST_F(MusicPlayerTest, TheStreamKindLoadsNothing) {
@@ -125,8 +134,10 @@ TEST_F(MusicPlayerTest, TheStreamKindLoadsNothing) {
   EXPECT_EQ(player.stream, nullptr);
   player.play(kMusicStream);
   player.play(kMusicModule);  // no module was loaded for it
+  player.clock().run(0.0, musicRealTime(), true);
   std::this_thread::sleep_for(200ms);
-  EXPECT_EQ(instrument1Hits.load(), 0);
+  EXPECT_EQ(player.position(), 0);
+  EXPECT_EQ(allNotes(player).instrument1, 0);
 }
 
 // Held for the whole process, like the show's player.
@@ -139,8 +150,9 @@ TEST_F(MusicPlayerTest, LeavingTheProcessDuringPlaybackClosesTheOutputFirst) {
         player = new MusicPlayer();  // never destroyed, as in the show
         player->open(kModuleFile, kMusicModule, 44100, 32);
         player->play(kMusicModule);
+        player->clock().run(0.0, musicRealTime(), true);
         std::this_thread::sleep_for(200ms);
-        platform::exitProcess(instrument1Hits.load() > 0 ? 7 : 8);
+        platform::exitProcess(player->position() > 0 ? 7 : 8);
       },
       testing::ExitedWithCode(7), "");
 }

@@ -1,5 +1,6 @@
-// The soundtrack played from its offline samples: the same sound and counts
-// as the module feed, and pause and seek that keep the counts to the sound.
+// The soundtrack played from its offline samples where the music clock says:
+// the same sound as the module feed, held, moved by a seek, and back at the
+// clock's place after a stall.
 #include "music/sample_playback.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 #include <vector>
 
 #include "feed_recording.h"
-#include "music/instrument_counters.h"
+#include "music/music_clock.h"
 #include "music/trigger_timeline.h"
 
 namespace {
@@ -20,114 +21,123 @@ using feed_recording::playInBuffersOf;
 using feed_recording::Recorded;
 
 // The same module rendered offline and played from its samples: the same
-// sound, and after every buffer the same counts as the feed's triggers.
-TEST(SamplePlayback, FromTheStartItSoundsAndCountsAsTheModuleFeed) {
+// sound as the feed, buffer after buffer, on a clock that runs from 0.
+TEST(SamplePlayback, FromTheStartItSoundsAsTheModuleFeed) {
   const int64_t moduleFrames = 16 * 6 * 882;
   const Recorded feed = playInBuffersOf(512, moduleFrames + 2048);
   const std::vector<uint8_t> bytes = small_modules::bytes(busyModule());
   std::vector<int16_t> samples;
   const TriggerTimeline timeline = scanTriggerTimeline(bytes.data(), bytes.size(), kRate, &samples);
   ASSERT_TRUE(timeline.loaded);
-  SamplePlayback playback(timeline, samples);
-  playback.setPaused(false);
+  MusicClock clock;
+  clock.run(0.0, 10.0, true);
+  SamplePlayback playback(clock, samples, kRate);
   std::vector<int16_t> buffer(512 * 2);
   int64_t start = 0;
   for (; start < moduleFrames + 2048; start += 512) {
-    playback.fill(buffer.data(), 512);
+    playback.fill(buffer.data(), 512, 10.0 + static_cast<double>(start) / kRate);
     ASSERT_TRUE(std::equal(buffer.begin(), buffer.end(), feed.audio.begin() + start * 2)) << start;
-    int ones = 0;
-    int fours = 0;
-    for (const auto& [bufferStart, t] : feed.triggers) {
-      if (bufferStart > start) break;
-      ones += t.instrument == 1;
-      fours += t.instrument == 4;
-    }
-    ASSERT_EQ(instrument1Hits.load(), ones) << start;
-    ASSERT_EQ(instrument4Hits.load(), fours) << start;
   }
   EXPECT_EQ(playback.position(), start);
 }
 
-// A hand-made soundtrack: sample i is i (both channels), notes of
-// instrument 1 at frames 100 and 1500, of instrument 4 at 600 and 2048.
+// A hand-made soundtrack at 1000 frames a second: sample i is i (both
+// channels), 4000 frames long.
 struct HandMade {
-  TriggerTimeline timeline;
   std::vector<int16_t> samples;
   HandMade() {
-    timeline.loaded = true;
-    timeline.rate = 1000;
-    timeline.lengthFrames = 4000;
-    timeline.triggers = {{100, 0, 1}, {600, 1, 4}, {1500, 0, 1}, {1700, 2, 3}, {2048, 1, 4}};
     for (int16_t i = 0; i < 4000; ++i) samples.insert(samples.end(), {i, i});
   }
 };
 
-TEST(SamplePlayback, PauseHoldsTheSampleAndCountsNoNote) {
-  HandMade song;
-  SamplePlayback playback(song.timeline, song.samples);
-  std::vector<int16_t> buffer(512 * 2);
-  playback.setPaused(false);
-  playback.fill(buffer.data(), 512);
-  EXPECT_EQ(buffer[1022], 511);
-  EXPECT_EQ(instrument1Hits.load(), 1);
-  EXPECT_EQ(instrument4Hits.load(), 0);
-
-  playback.setPaused(true);
-  for (int i = 0; i < 4; ++i) {
-    playback.fill(buffer.data(), 512);
-    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](int16_t v) { return v == 0; }));
-  }
-  EXPECT_EQ(playback.position(), 512);
-  EXPECT_EQ(instrument4Hits.load(), 0) << "the note at 600 waits while paused";
-
-  playback.setPaused(false);
-  playback.fill(buffer.data(), 512);
-  EXPECT_EQ(buffer[0], 512) << "resumed on the sample after the last one heard";
-  EXPECT_EQ(instrument1Hits.load(), 1);
-  EXPECT_EQ(instrument4Hits.load(), 1);
-  // The note at 2048 is the first frame of the fourth buffer from here.
-  const int expectedFours[] = {1, 1, 2};
-  for (int expected : expectedFours) {
-    playback.fill(buffer.data(), 512);
-    EXPECT_EQ(instrument4Hits.load(), expected) << playback.position();
-  }
-  EXPECT_EQ(instrument1Hits.load(), 2);
+bool silent(const std::vector<int16_t>& buffer) {
+  return std::all_of(buffer.begin(), buffer.end(), [](int16_t v) { return v == 0; });
 }
 
-// Wherever a seek goes, the position and both counts are those of that
-// music time, and the next buffer counts only the notes it carries.
-TEST(SamplePlayback, SeekSetsThePlaceAndTheCountsTogether) {
+TEST(SamplePlayback, AHeldClockGivesSilenceAndTheMusicGoesOnFromWhereItIsHeld) {
   HandMade song;
-  SamplePlayback playback(song.timeline, song.samples);
-  playback.setPaused(false);
+  MusicClock clock;
+  SamplePlayback playback(clock, song.samples, 1000);
   std::vector<int16_t> buffer(100 * 2);
+  clock.run(0.0, 0.0, true);
+  playback.fill(buffer.data(), 100, 0.0);
+  EXPECT_EQ(buffer[0], 0);
+  EXPECT_EQ(buffer[198], 99);
+
+  clock.stop(0.1, false);
+  for (double t : {0.1, 0.2, 5.0}) {
+    playback.fill(buffer.data(), 100, t);
+    EXPECT_TRUE(silent(buffer)) << t;
+  }
+  EXPECT_EQ(playback.position(), 100);
+
+  clock.run(0.1, 7.0, false);
+  playback.fill(buffer.data(), 100, 7.0);
+  EXPECT_EQ(buffer[0], 100) << "resumed on the frame held";
+  // 5 ms late: within the tolerance, the sound goes on unbroken.
+  playback.fill(buffer.data(), 100, 7.105);
+  EXPECT_EQ(buffer[0], 200);
+}
+
+// Wherever a seek goes, however near, the next buffer starts there; before
+// the music and after its end it is silence.
+TEST(SamplePlayback, ASeekMovesTheMusicThereAtOnce) {
+  HandMade song;
+  MusicClock clock;
+  SamplePlayback playback(clock, song.samples, 1000);
+  std::vector<int16_t> buffer(100 * 2);
+  clock.run(1.0, 0.0, true);
+  playback.fill(buffer.data(), 100, 0.0);
+  ASSERT_EQ(buffer[0], 1000);
   const struct {
     double seconds;
-    int64_t position;
-    int hits1, hits4;            // right after the seek
-    int hits1After, hits4After;  // after one buffer of 100 frames
-  } cases[] = {
-      {1.5, 1500, 2, 1, 2, 1},  // the note on the very frame is counted once
-      {0.05, 50, 0, 0, 1, 0},
-      {2.0479, 2048, 2, 1, 2, 2},  // 2047.9 frames: the note at 2048 comes with the next buffer
-      {0.6004, 600, 1, 1, 1, 1},
-      {3.9, 3900, 2, 2, 2, 2},  // 100 frames: 3900 .. 3999, the last of the music
-  };
+    int16_t first;  // the first sample heard, or -1 for silence
+  } cases[] = {{1.105, 1105}, {1.2, 1200}, {0.05, 50}, {3.95, 3950}, {-0.5, -1}, {4.5, -1}};
+  double now = 1.0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.seconds);
-    playback.seek(c.seconds);
-    EXPECT_EQ(playback.position(), c.position);
-    EXPECT_EQ(instrument1Hits.load(), c.hits1);
-    EXPECT_EQ(instrument4Hits.load(), c.hits4);
-    EXPECT_EQ(instrument1Hits.load(), song.timeline.hitsUpTo(1, c.seconds));
-    EXPECT_EQ(instrument4Hits.load(), song.timeline.hitsUpTo(4, c.seconds));
-    playback.fill(buffer.data(), 100);
-    EXPECT_EQ(buffer[0], static_cast<int16_t>(c.position));
-    EXPECT_EQ(instrument1Hits.load(), c.hits1After);
-    EXPECT_EQ(instrument4Hits.load(), c.hits4After);
+    clock.run(c.seconds, now, true);
+    playback.fill(buffer.data(), 100, now);
+    if (c.first < 0) {
+      EXPECT_TRUE(silent(buffer));
+    } else {
+      EXPECT_EQ(buffer[0], c.first);
+    }
+    now += 1.0;
   }
-  playback.fill(buffer.data(), 100);
-  EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](int16_t v) { return v == 0; })) << "after the end";
+}
+
+// The device stops asking for sound for five seconds (a stall, a suspend):
+// the next buffer is the music of the clock's time, not of where it stopped.
+// A buffer heard early (the device asked ahead) is silence until the clock
+// has caught up with what was handed out.
+TEST(SamplePlayback, AfterAStallTheMusicIsWhereTheClockIsAndAheadOfItWaits) {
+  HandMade song;
+  MusicClock clock;
+  SamplePlayback playback(clock, song.samples, 1000);
+  std::vector<int16_t> buffer(100 * 2);
+  clock.run(0.0, 50.0, true);
+  for (int i = 0; i < 5; ++i) playback.fill(buffer.data(), 100, 50.0 + i * 0.1);
+  EXPECT_EQ(playback.position(), 500);
+  playback.fill(buffer.data(), 100, 53.0);
+  EXPECT_EQ(buffer[0], 3000) << "moved to the clock's place after the stall";
+  EXPECT_EQ(playback.position(), 3100);
+
+  playback.fill(buffer.data(), 100, 53.05);  // 50 ms early
+  EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + 50 * 2, [](int16_t v) { return v == 0; }));
+  EXPECT_EQ(buffer[100], 3100) << "the rest of the buffer goes on from the last frame handed out";
+}
+
+// The device's latency: a buffer heard 30 ms after it is written holds the
+// music of the moment it is heard.
+TEST(SamplePlayback, ABufferHoldsTheMusicOfTheMomentItIsHeard) {
+  HandMade song;
+  MusicClock clock;
+  SamplePlayback playback(clock, song.samples, 1000);
+  std::vector<int16_t> buffer(100 * 2);
+  clock.run(0.0, 0.0, true);
+  playback.fill(buffer.data(), 100, 1.0 + 0.030);
+  EXPECT_EQ(buffer[0], 1030);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "render/screen.h"
+#include "render/show_state.h"
 #include "resources/picture.h"
 
 namespace {
@@ -163,13 +164,13 @@ TEST(Blits, PicturesWithoutADrawableImageDrawNothing) {
   Picture wrongStride = makePicture(640, 480, coordinates);
   wrongStride.image->rowStride = 640;
   for (const Picture* picture : {&empty, &shortPixels, &wrongStride}) {
-    scrollOffsetX = 5.0f;
+    showState.scrollOffsetX = 5.0f;
     fillUntouched();
     picture->drawOpaque(320, 240);
     picture->drawKeyed(320, 240, nullptr);
     EXPECT_FALSE(picture->drawScrolling(1.0f, 1.0f, 1.0f));
     EXPECT_EQ(std::count(Screen::pixels, Screen::pixels + Screen::pixelCount, kUntouched), Screen::pixelCount);
-    EXPECT_EQ(scrollOffsetX, 5.0f);
+    EXPECT_EQ(showState.scrollOffsetX, 5.0f);
   }
 }
 
@@ -189,12 +190,12 @@ TEST(Blits, ScrollingShiftsWrapsAndSnapsTheOffsets) {
   };
   const Picture picture = makePicture(640, 480, coordinates);
   for (const Case& c : cases) {
-    scrollOffsetX = c.startX;
-    scrollOffsetY = c.startY;
+    showState.scrollOffsetX = c.startX;
+    showState.scrollOffsetY = c.startY;
     fillUntouched();
     EXPECT_TRUE(picture.drawScrolling(c.dx, c.dy, c.scale));
-    EXPECT_EQ(scrollOffsetX, c.endX) << c.startX << " + " << c.dx << " * " << c.scale;
-    EXPECT_EQ(scrollOffsetY, c.endY) << c.startY << " + " << c.dy << " * " << c.scale;
+    EXPECT_EQ(showState.scrollOffsetX, c.endX) << c.startX << " + " << c.dx << " * " << c.scale;
+    EXPECT_EQ(showState.scrollOffsetY, c.endY) << c.startY << " + " << c.dy << " * " << c.scale;
     const int ox = static_cast<int>(std::trunc(c.endX)), oy = static_cast<int>(std::trunc(c.endY));
     // Framebuffer pixel (x, y) shows picture pixel ((x - ox) mod 640, (y - oy) mod 480).
     int mismatches = 0;
@@ -211,12 +212,12 @@ TEST(Blits, ScrollingShiftsWrapsAndSnapsTheOffsets) {
 TEST(Blits, ScrollingIgnoresPicturesOfAnyOtherSize) {
   for (const auto& [width, height] : {std::pair{640, 479}, {641, 480}, {320, 240}}) {
     const Picture picture = makePicture(width, height, coordinates);
-    scrollOffsetX = 1.0f;
-    scrollOffsetY = 2.0f;
+    showState.scrollOffsetX = 1.0f;
+    showState.scrollOffsetY = 2.0f;
     fillUntouched();
     EXPECT_FALSE(picture.drawScrolling(5.0f, 5.0f, 1.0f));
-    EXPECT_EQ(scrollOffsetX, 1.0f);
-    EXPECT_EQ(scrollOffsetY, 2.0f);
+    EXPECT_EQ(showState.scrollOffsetX, 1.0f);
+    EXPECT_EQ(showState.scrollOffsetY, 2.0f);
     EXPECT_EQ(std::count(Screen::pixels, Screen::pixels + Screen::pixelCount, kUntouched), Screen::pixelCount);
   }
 }

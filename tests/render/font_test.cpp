@@ -7,6 +7,7 @@
 
 #include "render/overlay.h"
 #include "render/screen.h"
+#include "render/show_state.h"
 
 namespace {
 
@@ -31,8 +32,8 @@ Picture makeSheet() {
 class FontTest : public testing::Test {
  protected:
   void SetUp() override {
-    typewriterAccumulator = 0.0;
-    typewriterRevealed = 3;
+    showState.typewriterAccumulator = 0.0;
+    showState.typewriterRevealed = 3;
     std::fill(screen.begin(), screen.end(), kUntouched);
   }
   // Which slot n of a text drawn at (x, y) shows: the code whose glyph is
@@ -215,14 +216,14 @@ TEST_F(FontTest, TypewriterRevealsOneCharacterPerFilledAccumulator) {
   };
   for (const Case& c : cases) {
     SetUp();
-    typewriterRevealed = c.revealedBefore;
-    typewriterAccumulator = c.accumulatorBefore;
+    showState.typewriterRevealed = c.revealedBefore;
+    showState.typewriterAccumulator = c.accumulatorBefore;
     for (const Step& step : c.steps) {
       std::fill(screen.begin(), screen.end(), kUntouched);
       typeText(font, step.increment, framebuffer(), 0, 100, 255, 0, 0, "%s", step.text.c_str());
       EXPECT_EQ(shown(0, 100, 12), canonical(step.shows) + std::string(12 - step.shows.size(), ' ')) << c.name;
-      EXPECT_DOUBLE_EQ(typewriterAccumulator, step.accumulatorAfter) << c.name;
-      EXPECT_EQ(typewriterRevealed, step.revealedAfter) << c.name;
+      EXPECT_DOUBLE_EQ(showState.typewriterAccumulator, step.accumulatorAfter) << c.name;
+      EXPECT_EQ(showState.typewriterRevealed, step.revealedAfter) << c.name;
     }
   }
 }

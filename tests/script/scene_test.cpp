@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "app/frame_clock.h"
-#include "music/instrument_counters.h"
 #include "render/blits.h"
 #include "render/font.h"
 #include "render/screen.h"
+#include "render/show_state.h"
 #include "script/random.h"
 #include "show_world.h"
 
@@ -28,8 +28,8 @@ FrameClock clockAt(double elapsed, double delta = 1.0 / 60.0) {
 }
 
 void frameAt(World& w, int32_t hits1, int32_t hits4 = 0, double elapsed = 30.0) {
-  instrument1Hits = hits1;
-  instrument4Hits = hits4;
+  showState.instrument1Hits = hits1;
+  showState.instrument4Hits = hits4;
   runScene(*w.data, clockAt(elapsed), *w.font);
 }
 
@@ -60,17 +60,17 @@ TEST(Scene, BackgroundScrollsLeftAndDownAtItsRate) {
   World w = makeWorld();
   FrameClock clock(1000.0);
   clock.update(1000.0 + 8.0);  // a huge first step snaps both offsets to 0
-  scrollOffsetX = 50.0f;
-  scrollOffsetY = 30.0f;
+  showState.scrollOffsetX = 50.0f;
+  showState.scrollOffsetY = 30.0f;
   runScene(*w.data, clock, *w.font);
-  EXPECT_EQ(scrollOffsetX, 0.0f);
-  EXPECT_EQ(scrollOffsetY, 0.0f);
+  EXPECT_EQ(showState.scrollOffsetX, 0.0f);
+  EXPECT_EQ(showState.scrollOffsetY, 0.0f);
   EXPECT_EQ(pixel(5, 240), backgroundColour(5, 240));
 
   clock.update(1000.0 + 8.5);  // half a second: 64 px left, 35.84 px down
   runScene(*w.data, clock, *w.font);
-  EXPECT_FLOAT_EQ(scrollOffsetX, -64.0f);
-  EXPECT_FLOAT_EQ(scrollOffsetY, 35.84f);
+  EXPECT_FLOAT_EQ(showState.scrollOffsetX, -64.0f);
+  EXPECT_FLOAT_EQ(showState.scrollOffsetY, 35.84f);
   // Framebuffer (x, y) shows picture pixel (x + 64, y - 35).
   EXPECT_EQ(pixel(5, 240), backgroundColour(69, 205));
   EXPECT_EQ(pixel(600, 10), backgroundColour(24, 455));
@@ -79,23 +79,23 @@ TEST(Scene, BackgroundScrollsLeftAndDownAtItsRate) {
 TEST(Scene, MiddlePictureFollowsEvenCountsAndKeepsItOnOdd) {
   World w = makeWorld();
   frameAt(w, 1);
-  EXPECT_EQ(shownPictureIndex, 7) << "an odd first count keeps the initial picture";
+  EXPECT_EQ(showState.shownPictureIndex, 7) << "an odd first count keeps the initial picture";
   EXPECT_EQ(pixel(320, 240), middleColour(7));
   const int expected[] = {6, 8, 10, 12, 14, 16, 7, 9, 11, 13, 15, 6};
   for (int k = 0; k < 12; ++k) {
     frameAt(w, 2 * k);
-    EXPECT_EQ(shownPictureIndex, expected[k]) << "count " << 2 * k;
+    EXPECT_EQ(showState.shownPictureIndex, expected[k]) << "count " << 2 * k;
     EXPECT_EQ(pixel(320, 240), middleColour(expected[k]));
     frameAt(w, 2 * k + 1);
-    EXPECT_EQ(shownPictureIndex, expected[k]) << "count " << 2 * k + 1;
+    EXPECT_EQ(showState.shownPictureIndex, expected[k]) << "count " << 2 * k + 1;
   }
   frameAt(w, 704);
-  EXPECT_EQ(shownPictureIndex, 704 % 11 + 6);
+  EXPECT_EQ(showState.shownPictureIndex, 704 % 11 + 6);
 }
 
 TEST(Scene, TitleGreetingsAndClosingScenesByCount) {
   World w = makeWorld();
-  typewriterRevealed = 100;  // every line shown whole
+  showState.typewriterRevealed = 100;  // every line shown whole
 
   frameAt(w, 706);
   EXPECT_EQ(pixel(320, 240), frameColour(0, 0)) << "title animation";
@@ -119,7 +119,7 @@ TEST(Scene, TitleGreetingsAndClosingScenesByCount) {
 
 TEST(Scene, CreditsAppearAt142And150) {
   World w = makeWorld();
-  typewriterRevealed = 100;
+  showState.typewriterRevealed = 100;
   const struct {
     int32_t hits4;
     bool first, second;
@@ -133,7 +133,7 @@ TEST(Scene, CreditsAppearAt142And150) {
 
 TEST(Scene, ClosingLinesOnlyAfterEightySixSeconds) {
   World w = makeWorld();
-  typewriterRevealed = 100;
+  showState.typewriterRevealed = 100;
   // The lines start at x = 0, left of the still: black unless a line is drawn.
   frameAt(w, 1180, 150, 86.0);
   EXPECT_EQ(pixel(16, 370 + 16), 0u) << "exactly 86.0 s shows no closing line";
@@ -148,8 +148,8 @@ TEST(Scene, ClosingLinesOnlyAfterEightySixSeconds) {
 
 TEST(Scene, ClosingLinesTakeUnreducedRandomColours) {
   World w = makeWorld();
-  typewriterRevealed = 100;
-  instrument1Hits = 1180;
+  showState.typewriterRevealed = 100;
+  showState.instrument1Hits = 1180;
   runScene(*w.data, clockAt(90.0), *w.font);
   resetShowRandom();
   const uint32_t r1 = static_cast<uint32_t>(showRandom()), r2 = static_cast<uint32_t>(showRandom()),
@@ -162,14 +162,14 @@ TEST(Scene, ClosingLinesTakeUnreducedRandomColours) {
 
 TEST(Scene, AThresholdCrossedDuringAFrameDrawsBothScenes) {
   World w = makeWorld();
-  typewriterRevealed = 100;
+  showState.typewriterRevealed = 100;
   // Reads of one opening frame: scene test, background test, picture choice,
   // test after the scene; then the title's own test after it. The count jumps
   // to 706 just before the opening's last read.
   static int reads;
   reads = 0;
   beforeCounterRead = [] {
-    if (++reads == 4) instrument1Hits = 706;
+    if (++reads == 4) showState.instrument1Hits = 706;
   };
   frameAt(w, 700);
   beforeCounterRead = nullptr;
@@ -188,7 +188,7 @@ TEST(Scene, DanceTakesRandomColoursReducedModulo255InReverseOrder) {
   int32_t r[12];
   for (int32_t& v : r) v = showRandom();
   World w = makeWorld();
-  typewriterRevealed = 100;
+  showState.typewriterRevealed = 100;
   for (int frame = 0; frame < 4; ++frame) {
     frameAt(w, 706);
     const int32_t* f = &r[3 * frame];
@@ -200,7 +200,7 @@ TEST(Scene, DanceTakesRandomColoursReducedModulo255InReverseOrder) {
 
 TEST(Scene, GreetsTakesUnreducedRandomColoursThatSpillIntoTheNextBytes) {
   World w = makeWorld();
-  typewriterRevealed = 100;
+  showState.typewriterRevealed = 100;
   frameAt(w, 960);
   resetShowRandom();
   const uint32_t r1 = static_cast<uint32_t>(showRandom()), r2 = static_cast<uint32_t>(showRandom()),
@@ -218,9 +218,9 @@ TEST(Scene, CrossingsAt960And1180DrawBothScenes) {
   static int32_t jumpTo;
   {
     World w = makeWorld();
-    typewriterRevealed = 100;
+    showState.typewriterRevealed = 100;
     beforeCounterRead = [] {
-      if (++reads == 2) instrument1Hits = jumpTo;
+      if (++reads == 2) showState.instrument1Hits = jumpTo;
     };
     reads = 0;
     jumpTo = 960;
@@ -233,9 +233,9 @@ TEST(Scene, CrossingsAt960And1180DrawBothScenes) {
   }
   {
     World w = makeWorld();
-    typewriterRevealed = 100;
+    showState.typewriterRevealed = 100;
     beforeCounterRead = [] {
-      if (++reads == 2) instrument1Hits = jumpTo;
+      if (++reads == 2) showState.instrument1Hits = jumpTo;
     };
     reads = 0;
     jumpTo = 1180;
@@ -274,7 +274,7 @@ TEST(Scene, ClosingStillIsFrame59DrawnOpaqueWithoutPlaying) {
   static int reads;
   reads = 0;
   beforeCounterRead = [] {
-    if (++reads == 2) instrument1Hits = 1180;
+    if (++reads == 2) showState.instrument1Hits = 1180;
   };
   frameAt(w, 1179);
   beforeCounterRead = nullptr;
@@ -310,13 +310,13 @@ TEST(Scene, LaterScenesAreClearedUnlessTheirFirstPictureCoversTheScreen) {
 
 TEST(Scene, EachCreditLineReadsTheBassCountAfresh) {
   World w = makeWorld();
-  typewriterRevealed = 100;
+  showState.typewriterRevealed = 100;
   // The count rises between the two credit lines' reads, as the audio
   // thread may: the second line sees the new count.
   static int reads;
   static int32_t counts[2];
   beforeInstrument4Read = [] {
-    if (reads < 2) instrument4Hits = counts[reads];
+    if (reads < 2) showState.instrument4Hits = counts[reads];
     ++reads;
   };
   const struct {
@@ -337,25 +337,25 @@ TEST(Scene, EachCreditLineReadsTheBassCountAfresh) {
 
 TEST(Scene, SharedTypewriterRevealsAcrossLines) {
   World w = makeWorld();
-  instrument1Hits = 706;
+  showState.instrument1Hits = 706;
   FrameClock clock(1000.0);
   clock.update(1010.0);
   // The first frame's step is the whole reading, so each line's increment
   // alone fills the accumulator: both calls empty it and raise the count.
   runScene(*w.data, clock, *w.font);
-  EXPECT_EQ(typewriterRevealed, 5);
-  EXPECT_EQ(typewriterAccumulator, 0.0);
+  EXPECT_EQ(showState.typewriterRevealed, 5);
+  EXPECT_EQ(showState.typewriterAccumulator, 0.0);
   EXPECT_TRUE(glyphAt(2 * 32, 352, kRed));
   EXPECT_FALSE(glyphAt(3 * 32, 352, kRed)) << "a call shows the count it found: 3";
   EXPECT_NE(pixel(128 + 3 * 32 + 16, 384 + 16), 0u) << "the second line shows 4";
   EXPECT_EQ(pixel(128 + 4 * 32 + 16, 384 + 16), 0u);
   runScene(*w.data, clock, *w.font);  // "dance" is now shown whole; the count stays below the title's length
-  EXPECT_EQ(typewriterRevealed, 6);
+  EXPECT_EQ(showState.typewriterRevealed, 6);
 }
 
 TEST(Scene, MissingResourcesDrawNothingAndDoNotCrash) {
   World w = makeWorld(true);
-  typewriterRevealed = 100;
+  showState.typewriterRevealed = 100;
   for (int32_t count : {0, 704, 706, 960, 1180}) {
     // Whatever the last frame left is cleared, background or none.
     std::fill(Screen::pixels, Screen::pixels + Screen::pixelCount, 0x00ABCDEFu);

@@ -6,10 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "music/instrument_counters.h"
-#include "render/blits.h"
 #include "render/screen.h"
-#include "script/random.h"
+#include "render/show_state.h"
 #include "script/scene.h"
 
 namespace showworld {
@@ -66,15 +64,9 @@ uint32_t frameColour(int animation, int frame) {
 }
 
 World makeWorld(bool empty) {
-  instrument1Hits = 0;
-  instrument4Hits = 0;
-  scrollOffsetX = scrollOffsetY = 0.0f;
-  typewriterAccumulator = 0.0;
-  typewriterRevealed = 3;
-  shownPictureIndex = 7;
+  showState = ShowState{};
   beforeCounterRead = nullptr;
   beforeInstrument4Read = nullptr;
-  resetShowRandom();
   Screen::clear(0, 0, 0);
 
   World world;

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "app/show_startup.h"
-#include "music/instrument_counters.h"
 #include "music/module_renderer.h"
 #include "music/module_report.h"
 #include "render/font.h"

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "music/trigger_index.h"
 #include "music/trigger_timeline.h"
 #include "opening_schedule.h"
 
@@ -154,7 +155,8 @@ int main(int argc, char** argv) {
   for (int hit : {704, 705, 706, 960, 1180})
     std::printf("instrument 1 hit %4d at %7.3f s\n", hit, timeline.timeOfHit(1, hit));
   for (int hit : {142, 150}) std::printf("instrument 4 hit %4d at %7.3f s\n", hit, timeline.timeOfHit(4, hit));
-  std::printf("totals: instrument 1 %d, instrument 4 %d\n", timeline.hitsUpTo(1, 1e9), timeline.hitsUpTo(4, 1e9));
+  const TriggerIndex notes(timeline);
+  std::printf("totals: instrument 1 %d, instrument 4 %d\n", notes.hitsUpTo(1, 1e9), notes.hitsUpTo(4, 1e9));
   printOpening(timeline);
 
   int clipped = 0;

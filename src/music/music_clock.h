@@ -1,0 +1,53 @@
+// Where the music should be at any real time, as the show's clock has it:
+// published by the transport (app/transport.h) on the main thread, read by
+// the audio callback on the audio thread. The clock is the master: a player
+// hands out the music for the moment its buffer will be heard, and when what
+// it plays has drifted from that (an underrun, a stalled, suspended or
+// reopened device) it moves to the clock's place.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+// Drift a player lets pass before it moves to the clock's place.
+inline constexpr double kMusicDriftTolerance = 0.020;
+
+struct MusicPlace {
+  bool running = false;
+  double musicTime = 0.0;  // at realTime while running; where it stopped otherwise
+  double realTime = 0.0;
+  uint64_t jumps = 0;   // raised by every seek: a player then moves there at once, however near
+  uint64_t starts = 0;  // raised whenever the music goes from held to running, which moves a player too
+
+  // Music time at real time `real` (negative before the music starts).
+  double at(double real) const { return running ? musicTime + (real - realTime) : musicTime; }
+};
+
+class MusicClock {
+ public:
+  // Running from `musicTime` at real time `realTime`; `jump` for a seek.
+  void run(double musicTime, double realTime, bool jump);
+  // Held at `musicTime`.
+  void stop(double musicTime, bool jump);
+  MusicPlace place() const;
+
+ private:
+  mutable std::mutex mutex_;
+  MusicPlace place_;
+};
+
+// Real seconds on the counter the show's timer reads (app/precision_timer.h):
+// the audio callback's "now".
+double musicRealTime();
+
+// How a player that has handed out its music up to frame `position` meets
+// the clock with a buffer heard from `heardAt`: it goes on from `position`
+// after `silence` frames of silence. A seek or a start since `seenMoves`
+// (the sum of the place's jumps and starts, updated here)
+// or a player behind by more than the tolerance moves to the clock's frame;
+// a player ahead by more waits in silence rather than play a stretch twice.
+struct Followed {
+  int64_t position = 0;
+  int64_t silence = 0;
+};
+Followed followClock(const MusicPlace& place, double heardAt, int rate, int64_t position, uint64_t* seenMoves);
