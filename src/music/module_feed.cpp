@@ -40,7 +40,7 @@ void ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, doubl
     return;
   }
   const int rate = renderer_.rate() > 0 ? renderer_.rate() : 44100;
-  const Followed followed = followClock(place, heardAt, rate, position_, &seenMoves_);
+  const Followed followed = followClock(place, heardAt, rate, frames, position_, &seenMoves_);
   if (followed.position > position_) {
     skip(static_cast<int>(std::min<int64_t>(followed.position - position_, rate / 4)));
     // Still catching up: silence rather than snatches of the music on the way.

@@ -1,5 +1,6 @@
 #include "music/music_clock.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/platform.h"
@@ -33,12 +34,13 @@ double musicRealTime() {
   return static_cast<double>(platform::readCounter()) * secondsPerCount;
 }
 
-Followed followClock(const MusicPlace& place, double heardAt, int rate, int64_t position, uint64_t* seenMoves) {
+Followed followClock(const MusicPlace& place, double heardAt, int rate, int bufferFrames, int64_t position,
+                     uint64_t* seenMoves) {
   const int64_t wanted = std::llround(place.at(heardAt) * rate);
   const uint64_t moves = place.jumps + place.starts;
   const bool jumped = moves != *seenMoves;
   *seenMoves = moves;
-  const auto tolerance = static_cast<int64_t>(kMusicDriftTolerance * rate);
+  const int64_t tolerance = std::max<int64_t>(std::llround(kMusicDriftTolerance * rate), 2 * int64_t{bufferFrames});
   if (jumped || wanted - position > tolerance) return {wanted, 0};
   if (position - wanted > tolerance) return {position, position - wanted};
   return {position, 0};

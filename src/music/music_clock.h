@@ -9,7 +9,11 @@
 #include <cstdint>
 #include <mutex>
 
-// Drift a player lets pass before it moves to the clock's place.
+// Drift a player lets pass before it moves to the clock's place, at least:
+// a callback's "now" is only as exact as the device's pulls, which come in
+// bursts on a busy machine, so a player also lets two of its buffers pass
+// (followClock). Without that, every late pull moved the music on and the
+// early one after it waited in silence: gaps in the sound, not the device's.
 inline constexpr double kMusicDriftTolerance = 0.020;
 
 struct MusicPlace {
@@ -46,8 +50,10 @@ double musicRealTime();
 // (the sum of the place's jumps and starts, updated here)
 // or a player behind by more than the tolerance moves to the clock's frame;
 // a player ahead by more waits in silence rather than play a stretch twice.
+// `bufferFrames` is the size of the buffer being filled.
 struct Followed {
   int64_t position = 0;
   int64_t silence = 0;
 };
-Followed followClock(const MusicPlace& place, double heardAt, int rate, int64_t position, uint64_t* seenMoves);
+Followed followClock(const MusicPlace& place, double heardAt, int rate, int bufferFrames, int64_t position,
+                     uint64_t* seenMoves);
