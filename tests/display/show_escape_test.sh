@@ -53,10 +53,10 @@ xdotool key Escape
 own_time_start "$pid"
 while kill -0 "$pid" 2>/dev/null; do
   own_time_poll
-  if [ "$(own_time_ms)" -gt "$limit_ms" ]; then fail_now "still running ${limit_ms} ms of its own time after Escape"; fi
+  if [ "$(own_time_ms all)" -gt "$limit_ms" ]; then fail_now "still running ${limit_ms} ms of its own time after Escape"; fi
   sleep 0.01
 done
-own=$(own_time_ms)
+own=$(own_time_ms all)
 wait "$pid"
 code=$?
 elapsed=$(( ($(date +%s%N) - start) / 1000000 ))

@@ -9,8 +9,11 @@
 #   own_time_start PID   before the timed stretch
 #   own_time_poll        often while PID runs (a few file reads each); the
 #                        stretch ends at the last poll that found PID running
-#   own_time_ms          the milliseconds from the start to that poll, less
-#                        the delay
+#   own_time_ms all|main the milliseconds from the start to that poll, less
+#                        the delay of all its threads (the most the machine
+#                        can have cost it: for a check that it took too
+#                        long), or of its main thread alone (the
+#                        least: for a check that it was too quick)
 #
 # Without schedstat (an old or unusual kernel) it is the wall-clock time.
 
@@ -48,6 +51,7 @@ own_time_ms() {
   local elapsed waited=0 tid
   elapsed=$((own_time_seen - own_time_started))
   for tid in "${!own_time_last[@]}"; do
+    [ "$1" = main ] && [ "$tid" != "$own_time_pid" ] && continue
     waited=$((waited + own_time_last[$tid] - own_time_base[$tid]))
   done
   [ "$waited" -gt "$elapsed" ] && waited=$elapsed
