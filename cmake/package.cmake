@@ -16,6 +16,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PIXELFOLK_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# SDL shows message boxes on Wayland through zenity; without it they are only
+# lines on standard error.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS zenity)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # CPack puts the summary above on the first line; this is the long description.

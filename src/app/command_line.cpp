@@ -1,7 +1,8 @@
 #include "app/command_line.h"
 
-#include <cstdlib>
 #include <cstring>
+
+#include "app/show_time_value.h"
 
 namespace {
 
@@ -23,27 +24,6 @@ bool parseWindowSize(const char* text, int32_t* width, int32_t* height) {
   if (cross == nullptr) return false;
   return parseSide(text, static_cast<size_t>(cross - text), width) &&
          parseSide(cross + 1, std::strlen(cross + 1), height);
-}
-
-// Seconds written as digits with at most one decimal point ("57.5", "90",
-// ".5"); no sign, exponent, hexadecimal or words such as "inf".
-bool parseSeconds(const char* text, double* seconds) {
-  size_t digits = 0;
-  size_t points = 0;
-  for (const char* c = text; *c != '\0'; ++c) {
-    if (*c >= '0' && *c <= '9') {
-      ++digits;
-    } else if (*c == '.') {
-      ++points;
-    } else {
-      return false;
-    }
-  }
-  if (digits == 0 || points > 1 || digits > 12) return false;
-  const double value = std::strtod(text, nullptr);
-  if (!(value >= 0.0 && value <= kLatestSeekTime)) return false;
-  *seconds = value;
-  return true;
 }
 
 CommandLine refuse(std::string why) {
@@ -75,25 +55,23 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     } else if (std::strncmp(argument, kWindowWithSize, sizeof kWindowWithSize - 1) == 0) {
       const char* size = argument + sizeof kWindowWithSize - 1;
       if (!parseWindowSize(size, &line.windowWidth, &line.windowHeight)) {
-        return refuse("--window takes WIDTHxHEIGHT, each from 32 to 16384, not '" + std::string(size) + "'");
+        return refuse("--window takes WIDTHxHEIGHT, each from 32 to 16384, not " + quotedValue(size));
       }
       line.windowed = true;
     } else if (std::strcmp(argument, "--seek") == 0 || std::strncmp(argument, "--seek=", 7) == 0) {
       const bool joined = argument[6] == '=';
       if (!joined && i + 1 == argc) return refuse("--seek needs the seconds to start at");
       const char* seconds = joined ? argument + 7 : argv[++i];
-      if (!parseSeconds(seconds, &line.seekTime)) {
-        return refuse("--seek takes seconds from 0 to 96, such as 57.5, not '" + std::string(seconds) + "'");
-      }
+      if (!parseShowTime(seconds, &line.seekTime)) return refuse(showTimeRefusal("--seek", seconds));
       line.seek = true;
     } else if (std::strcmp(argument, "--rehearse") == 0) {
       line.rehearse = true;
     } else if (std::strcmp(argument, "--paused") == 0) {
       line.paused = true;
     } else if (argument[0] == '-') {
-      return refuse("unknown option '" + std::string(argument) + "'");
+      return refuse("unknown option " + quotedValue(argument));
     } else {
-      return refuse("unexpected argument '" + std::string(argument) + "'");
+      return refuse("unexpected argument " + quotedValue(argument));
     }
   }
   if (line.paused && !line.rehearse) return refuse("--paused needs --rehearse: only a rehearsal can be resumed");

@@ -7,7 +7,6 @@
 #include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
-#include <jerror.h>
 #include <jpeglib.h>
 
 #include "platform/loading_progress.h"
@@ -71,21 +70,6 @@ std::string refusalReason(const jpeg_decompress_struct& decoder) {
     return text;
   }
   return "";
-}
-
-// Fatal errors that only say the decoder does not read this kind of JPEG:
-// the file is a valid picture, refused like one.
-std::string unreadableKindReason(const jpeg_error_mgr& errors) {
-  char text[160];
-  switch (errors.msg_code) {
-    case JERR_BAD_PRECISION:
-      std::snprintf(text, sizeof text, "uses %d-bit samples; save it with 8-bit samples", errors.msg_parm.i[0]);
-      return text;
-    case JERR_SOF_UNSUPPORTED:
-      return "is a lossless or hierarchical JPEG; save it as a baseline or progressive JPEG";
-    default:
-      return "";
-  }
 }
 
 // Every blit and the font read three bytes per pixel. Greyscale files are
@@ -190,18 +174,15 @@ void Picture::load(const char* path, int32_t index) {
     DecoderSession session(file, path);
     result = decode(session.decoder, session.errors, *decoded, rows);
     if (result == Decoded::refused) reason = refusalReason(session.decoder);
-    if (result == Decoded::fatal) {
-      reason = unreadableKindReason(session.errors.manager);
-      if (!reason.empty()) result = Decoded::refused;
-    }
     // The decoder takes a read error for the end of the file; it is no picture.
     if (std::ferror(session.file) != 0) {
       result = Decoded::refused;
       reason.clear();
     }
     if (result == Decoded::fatal) {
-      // The library's own text, now with the file it is about; the process
-      // ends with code 1 as the library's own exit would have.
+      // What the library rejects (damaged bytes, 12-bit samples, a lossless
+      // JPEG): its own text, now with the file it is about; the process ends
+      // with code 1 as the library's own exit would have.
       resources::failWithError("%s: %s", path, session.errors.message);
     }
   }

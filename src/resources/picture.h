@@ -18,9 +18,9 @@ class Picture {
   Picture(const char* path, int32_t resourceIndex);
 
   // Decodes the JPEG at path. A file that does not open, or a picture the
-  // show does not use (CMYK, too large, 12-bit, lossless), is reported in a
-  // message box, the reason first, and leaves the Picture without image; a
-  // corrupt file ends the process inside the decoder with its own message and
+  // show does not use (CMYK, too large), is reported in a message box, the
+  // reason first, and leaves the Picture without image; a file the decoder
+  // rejects (corrupt, 12-bit, lossless) ends the process with its message and
   // exit code 1 (throws LoadFailed under a
   // resources::ErrorCollector). A picture the decoder only warns about (cut short, damaged
   // bytes) is used as decoded, its first warning named with the file.

@@ -86,10 +86,22 @@ TEST(CommandLine, AcceptedLines) {
   }
 }
 
+const std::string kManyE = [] {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += "\u00E9";
+  return text;
+}();
+const std::string kLongSeek = "--seek=" + [] {
+  std::string digits;
+  for (int i = 0; i < 10000; ++i) digits += static_cast<char>('0' + i % 10);
+  return digits;
+}();
+const std::string kLongOption = "--" + kManyE;
+
 TEST(CommandLine, RefusedLinesSayWhy) {
   const struct {
     std::vector<const char*> arguments;
-    const char* reason;
+    std::string reason;
   } cases[] = {
       {{"--bogus"}, "unknown option '--bogus'"},
       {{"-h"}, "unknown option '-h'"},
@@ -130,6 +142,9 @@ TEST(CommandLine, RefusedLinesSayWhy) {
       {{"--seeking"}, "unknown option '--seeking'"},
       {{"--paused"}, "--paused needs --rehearse"},
       {{"--seek=10", "--paused"}, "--paused needs --rehearse"},
+      // A long value comes back cut after 40 characters, never inside one.
+      {{kLongSeek.c_str()}, "not '0123456789012345678901234567890123456789...'"},
+      {{kLongOption.c_str()}, "unknown option '--" + kManyE.substr(0, 38 * 2) + "...'"},
   };
   for (const auto& c : cases) {
     const CommandLine line = parse(c.arguments);

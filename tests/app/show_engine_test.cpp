@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "generated_show.h"
 #include "render/pixel_work.h"
 #include "render/screen.h"
+#include "script/scene_counts.h"
 #include "script/scene_marks.h"
 
 namespace {
@@ -58,6 +60,29 @@ TEST(ShowEngine, SeeksInAnyOrderGiveTheFramesOfOneRunFromTheStart) {
   std::vector<long> wanted;
   for (const Moment& m : moments) wanted.push_back(m.frame);
   const std::map<long, Frame> history = generatedshow::historyFrames(wanted);
+
+  // Each mark is the first frame time at which its change is drawn: the
+  // frame before it lacks the change, the frame at it has it.
+  const struct {
+    const char* mark;
+    std::function<bool(const Frame&, double showTime)> drawn;
+  } changes[] = {
+      {"background gone", [](const Frame& f, double) { return f.hits1 >= kBackgroundGone; }},
+      {"title", [](const Frame& f, double) { return f.hits1 >= kTitleStart; }},
+      {"greetings", [](const Frame& f, double) { return f.hits1 >= kGreetingsStart; }},
+      {"closing", [](const Frame& f, double) { return f.hits1 >= kClosingStart; }},
+      {"first credit", [](const Frame& f, double) { return f.hits4 > kFirstCredit; }},
+      {"second credit", [](const Frame& f, double) { return f.hits4 > kSecondCredit; }},
+      {"closing lines", [](const Frame&, double t) { return t > kClosingLinesAfter; }},
+  };
+  for (const auto& change : changes) {
+    const auto mark = std::find_if(marks.begin(), marks.end(),
+                                   [&](const SceneMark& m) { return std::string(m.name) == change.mark; });
+    ASSERT_NE(mark, marks.end()) << change.mark;
+    const long after = firstFrameFrom(mark->showTime);
+    EXPECT_FALSE(change.drawn(history.at(after - 1), gridTime(after - 1))) << "before " << change.mark;
+    EXPECT_TRUE(change.drawn(history.at(after), gridTime(after))) << "at " << change.mark;
+  }
 
   // Backwards and forwards, each seek from wherever the last one left the show.
   std::shuffle(moments.begin(), moments.end(), std::mt19937(2004));

@@ -75,6 +75,11 @@ TEST(CaptureOptions, AcceptedCommandLines) {
   EXPECT_EQ(o->scale, 2);
   EXPECT_EQ(o->fps.numerator, 60);
 
+  // The show's last moment is a time like any other.
+  o = parse({"--frame-at", "96", "--png", "f.png"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(*o->frameAt, 96.0);
+
   o = parse({"--help"});
   ASSERT_TRUE(o);
   EXPECT_TRUE(o->help);
@@ -95,6 +100,17 @@ TEST(CaptureOptions, RefusedCommandLinesSayWhy) {
       {{"--frames", "a", "--from", "-1"}, "seconds"},
       {{"--frames", "a", "--from", "nan"}, "seconds"},
       {{"--frames", "a", "--to", "1x"}, "seconds"},
+      // Times are read as the show reads --seek, within the show.
+      {{"--frame-at", "1e308", "--png", "f.png"}, "--frame-at takes seconds from 0 to 96, such as 57.5, not '1e308'"},
+      {{"--frame-at", "100", "--png", "f.png"}, "--frame-at takes seconds from 0 to 96"},
+      {{"--frame-at", "96.01", "--png", "f.png"}, "--frame-at takes seconds from 0 to 96"},
+      {{"--frame-at", "0x10", "--png", "f.png"}, "--frame-at takes seconds"},
+      {{"--frames", "a", "--from", "0x1p5"}, "--from takes seconds"},
+      {{"--frames", "a", "--to", "inf"}, "--to takes seconds"},
+      {{"--frames", "a", "--to", "97"}, "--to takes seconds"},
+      {{"--frames", "a", "--load-delay", "1e308"}, "--load-delay takes seconds"},
+      {{"--frames", "a", "--load-delay", " 5"}, "--load-delay takes seconds"},
+      {{"--frames", "a", "--from", std::string(10000, '9')}, "not '9999999999999999999999999999999999999999...'"},
       {{"--frames", "a", "--from", "5", "--to", "4"}, "before"},
       {{"--frame-at", "3"}, "go together"},
       {{"--png", "x.png"}, "go together"},

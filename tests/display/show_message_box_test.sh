@@ -2,7 +2,8 @@
 # Run on a 640-pixel-wide X server: a list naming a picture with a long name
 # makes the show put up its two error boxes. Each must lie within the screen
 # (SDL's box is as wide as its longest line, and does not wrap it), and the
-# show must end with exit code 1 once they are closed.
+# show must end with exit code 1 once they are closed. Then the show is ended
+# while its first box is up, and the box must go with it.
 #
 #   show_message_box_test.sh SHOW_EXECUTABLE
 set -uo pipefail
@@ -63,3 +64,38 @@ code=$?
 pid=
 [ "$code" -eq 1 ] || fail "exit code $code, expected 1"
 echo "ok   the show ended with exit code 1"
+
+# A show that ends while its box is up takes the box with it, whatever ends
+# it. SDL shows its X11 box from a child process, a copy of the show.
+box_kind="SDL's X11 box"
+for signal in TERM KILL; do
+  "$show" 2>err.txt &
+  pid=$!
+  boxes=
+  for _ in $(seq 300); do
+    boxes=$(pgrep -P "$pid" | tr '\n' ' ')
+    [ -n "$boxes" ] && [ -n "$(error_box)" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the show ended before its box appeared; stderr: $(cat err.txt)"
+    sleep 0.1
+  done
+  [ -n "$boxes" ] || fail "$box_kind: no box process within 30 s"
+  kill -"$signal" "$pid"
+  wait "$pid" 2>/dev/null
+  pid=
+  left=
+  for _ in $(seq 50); do
+    left=
+    for box in $boxes; do kill -0 "$box" 2>/dev/null && left="$left $box"; done
+    [ -z "$left" ] && [ -z "$(error_box)" ] && break
+    sleep 0.1
+  done
+  if [ -n "$left" ]; then
+    # shellcheck disable=SC2086  # one pid per word
+    kill -KILL $left 2>/dev/null
+    fail "$box_kind: SIG$signal ended the show, its box process$left still ran"
+  elif [ -n "$(error_box)" ]; then
+    fail "$box_kind: SIG$signal ended the show, its box is still on the screen"
+  else
+    echo "ok   $box_kind: SIG$signal ended the show and its box"
+  fi
+done

@@ -389,7 +389,8 @@ const std::vector<BadInput>& catalogue() {
        },
        kEnds,
        1,
-       {"Error: data/jpgs/sky.jpg uses 12-bit samples; save it with 8-bit samples.", kSkyNotLoaded, kLineOneNotLoaded}},
+       {"Error: data/jpgs/sky.jpg: Unsupported JPEG data precision 12"},
+       {kSkyNotLoaded, "Invalid path"}},
       {"A picture is a lossless JPEG",
        [] {
          listNamingSky();
@@ -398,8 +399,18 @@ const std::vector<BadInput>& catalogue() {
        },
        kEnds,
        1,
-       {"Error: data/jpgs/sky.jpg is a lossless or hierarchical JPEG; save it as a baseline or progressive JPEG.",
-        kSkyNotLoaded, kLineOneNotLoaded}},
+       {"Error: data/jpgs/sky.jpg: Unsupported JPEG process: SOF type 0xc3"},
+       {kSkyNotLoaded, "Invalid path", "baseline"}},
+      {"A picture is a hierarchical JPEG",
+       [] {
+         listNamingSky();
+         writePictureWithFrameHeader("data/jpgs/sky.jpg",
+                                     [](std::vector<uint8_t>& bytes, size_t header) { bytes[header + 1] = 0xC5; });
+       },
+       kEnds,
+       1,
+       {"Error: data/jpgs/sky.jpg: Unsupported JPEG process: SOF type 0xc5"},
+       {kSkyNotLoaded, "Invalid path"}},
       {"A picture is cut short",
        [] {
          copyShowChanging("torus", [](const fs::path& picture) {

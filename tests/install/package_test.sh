@@ -50,6 +50,7 @@ echo "$control" | grep -q '^Depends: .*libsdl2' || fail "no computed dependency 
 echo "$control" | grep -q '^Depends: .*libxmp' || fail "no computed dependency on libxmp"
 echo "$control" | grep -q '^Maintainer: .*<.*@.*>' || fail "no maintainer address"
 echo "$control" | grep -qx 'Section: games' || fail "not in section games"
+echo "$control" | grep -q '^Recommends: .*zenity' || fail "zenity, which shows the error boxes on Wayland, not recommended"
 
 # 3. lintian: errors fail; the rest is shown.
 lintian --fail-on error --display-info "$deb" >"$scratch/lintian.txt" 2>&1

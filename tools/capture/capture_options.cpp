@@ -1,20 +1,11 @@
 #include "capture_options.h"
 
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
 
-namespace {
+#include "app/show_time_value.h"
 
-bool parseSeconds(const std::string& text, double* out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const double v = std::strtod(text.c_str(), &end);
-  if (errno != 0 || *end != '\0' || !std::isfinite(v) || v < 0.0) return false;
-  *out = v;
-  return true;
-}
+namespace {
 
 bool parseWhole(const std::string& text, long* out) {
   if (text.empty() || text[0] == '-' || text[0] == '+') return false;
@@ -111,8 +102,9 @@ std::optional<CaptureOptions> parseCaptureOptions(const std::vector<std::string>
     auto seconds = [&](double* out) {
       std::string text;
       if (!value(&text)) return false;
-      if (!parseSeconds(text, out)) {
-        *error = "option " + a + " takes a time in seconds, not '" + text + "'";
+      // Read as the show reads --seek: a time the show never reaches is refused.
+      if (!parseShowTime(text, out)) {
+        *error = showTimeRefusal(a, text);
         return false;
       }
       return true;

@@ -1,8 +1,14 @@
 #include <SDL.h>
+#include <pthread.h>
+#include <signal.h>
 #include <time.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <cstdlib>
+#include <mutex>
 #include <string>
 
 #include "platform/common/message_lines.h"
@@ -16,6 +22,31 @@ namespace {
 bool hasEnvironment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && value[0] != '\0';
+}
+
+// SDL shows a box in a child process it forks (zenity, or its own X11 box
+// in a copy of the show), and waits for it. A show that ends while it waits,
+// by a signal or otherwise, must take the box with it, so every child forked
+// from then on is killed when the thread that forked it ends. The copy also
+// inherits SDL's SIGTERM handler, which only queues a quit event that nothing
+// in it reads: it gets the default one back, so that `kill` ends it.
+pid_t boxParent = 0;
+
+void tieChildToParent() {
+#ifdef __linux__
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  // The parent may have ended before the line above took effect.
+  if (getppid() != boxParent) _exit(1);
+#endif
+  signal(SIGTERM, SIG_DFL);
+}
+
+void tieBoxesToTheShow() {
+  static std::once_flag tied;
+  std::call_once(tied, [] {
+    boxParent = getpid();
+    pthread_atfork(nullptr, nullptr, tieChildToParent);
+  });
 }
 
 }  // namespace
@@ -33,6 +64,7 @@ constexpr size_t kMessageBoxColumns = 56;
 // left on standard error alone.
 void showNativeMessageBox(const char* caption, const char* text) {
   const std::string lines = breakIntoLines(text, kMessageBoxColumns);
+  tieBoxesToTheShow();
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, lines.c_str(), nullptr) == 0) return;
   }

@@ -1,6 +1,7 @@
 #include "show_fixture.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -13,7 +14,9 @@ namespace mkmedia::testing {
 
 std::string freshFolder(const std::string& tag) {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = "mkmedia-" + tag;
+  // The process id keeps suites run at once from other build folders (or
+  // by other users of the machine) out of each other's files.
+  std::string name = "mkmedia-" + std::to_string(getpid()) + "-" + tag;
   if (info) name += std::string("-") + info->test_suite_name() + "-" + info->name();
   for (char& c : name) {
     if (c == '/') c = '_';
