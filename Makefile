@@ -31,9 +31,10 @@ test: build
 
 # The whole show through a private PulseAudio server (tests/sound), one run at
 # a time: matched against the soundtrack, the server restarted, under load.
+SOUND_TESTS ?=
 test-sound: build
 	scripts/install-deps sound
-	ctest --test-dir $(BUILD) --output-on-failure -L sound
+	ctest --test-dir $(BUILD) --output-on-failure -L sound $(SOUND_TESTS)
 
 bench: build
 	scripts/run-benchmarks $(BUILD)
