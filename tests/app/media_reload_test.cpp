@@ -398,6 +398,11 @@ TEST_F(ShowCopy, ALargePictureDecodesWhileTheFramesGoOn) {
 
 // Reloading again and again keeps the memory where it was.
 TEST_F(ShowCopy, MemoryStaysFlatOver300Reloads) {
+#ifdef __SANITIZE_ADDRESS__
+  // Freed memory waits in AddressSanitizer's quarantine, so the resident size
+  // grows by design there; the same build's leak check holds what was lost.
+  GTEST_SKIP() << "resident size is not a measure under AddressSanitizer";
+#endif
   ShowMedia media;
   std::vector<std::string> messages;
   ASSERT_TRUE(loadShowMedia("resinfo.rli", &media, &messages));
