@@ -719,12 +719,15 @@ test("after one visit the page plays offline, and a new build replaces the kept 
   await page.close();
 });
 
-// The scenes follow the sound heard. The test stubs the audio context's
+// The show's clock is the master: a longer output latency makes the program
+// write the music that much further ahead, so that it is heard on the clock,
+// and the scenes stay where they were. The test stubs the audio context's
 // reported latencies and, in a second showing, raises the output latency by
 // 250 ms at 6.2 s of music: the opening's still middle pictures after that
-// show 250 ms later than in the first showing, against those before it,
-// within one frame. The page writes the figures it measured to the console once.
-test("a longer reported audio latency moves the scene changes later by as much", async () => {
+// show when they did in the first showing, against those before it, within
+// one frame (scenes that followed the sound would move 250 ms). The page
+// writes the figures it measured to the console once.
+test("a longer reported audio latency leaves the scene changes on the show's clock", async () => {
   const INJECTED = 0.25;
   const RAISE_AT = 6.2;
   async function showStillPictures(raise) {
@@ -783,7 +786,7 @@ test("a longer reported audio latency moves the scene changes later by as much",
   console.log(`still pictures: ${before.length} before the raise, ${after.length} after; moved ` +
     `${(moved * 1000).toFixed(1)} ms; audio latency`, steady.latency, raised.latency);
   assert.ok(before.length >= 4 && after.length >= 4, "the same still pictures before and after the raise");
-  assert.ok(Math.abs(moved - INJECTED) < 1 / 60, `the pictures moved ${moved * 1000} ms, expected ${INJECTED * 1000}`);
+  assert.ok(Math.abs(moved) < 1 / 60, `the pictures moved ${moved * 1000} ms, expected 0 (the raise: ${INJECTED * 1000})`);
 
   for (const run of [steady, raised]) {
     assert.equal(run.reports.length, 1, `one report on the console: ${run.reports}`);

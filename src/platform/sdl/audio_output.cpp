@@ -17,6 +17,7 @@
 #include "platform/quiet_standard_error.h"
 #include "platform/sdl/audio_drivers.h"
 #include "platform/sdl/audio_output_delay.h"
+#include "platform/sdl/audio_watch.h"
 
 namespace platform {
 
@@ -269,10 +270,7 @@ int openAudioOutput(int rate, int bufferFrames, AudioFill fill, void* user, Audi
   current.handle = ++lastHandle;
   status->running = true;
   startDevice(device, SDL_GetCurrentAudioDriver());
-#ifndef __EMSCRIPTEN__
-  // A page has no server to lose, and no threads.
-  if (!current.driver.empty()) watchdog = std::thread(watch);
-#endif
+  if (!current.driver.empty() && audioOutputWatched()) watchdog = std::thread(watch);
   return current.handle;
 }
 
