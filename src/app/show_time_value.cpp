@@ -28,12 +28,24 @@ std::string showTimeRefusal(const std::string& option, const std::string& text) 
          quotedValue(text);
 }
 
+namespace {
+// Appended rather than "'" + text: GCC 12 at -O2 warns a false -Wrestrict on that form.
+std::string quoted(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += '\'';
+  out += text;
+  out += '\'';
+  return out;
+}
+}  // namespace
+
 std::string quotedValue(const std::string& text) {
   // Counted in characters, not bytes: the cut never splits a UTF-8 sequence.
   size_t characters = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     const bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
-    if (!continuation && characters++ == kLongestEcho) return "'" + text.substr(0, i) + "...'";
+    if (!continuation && characters++ == kLongestEcho) return quoted(text.substr(0, i) + "...");
   }
-  return "'" + text + "'";
+  return quoted(text);
 }
