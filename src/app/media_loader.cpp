@@ -1,6 +1,5 @@
 #include "app/media_loader.h"
 
-#include <mutex>
 #include <new>
 #include <thread>
 #include <utility>
@@ -52,39 +51,8 @@ ReloadResult loadReload(const ReloadJob& job) {
   return result;
 }
 
-struct MediaLoader::Shared {
-  std::mutex mutex;
-  bool done = false;
-  ReloadResult result;
-};
-
-MediaLoader::MediaLoader() = default;
-
-MediaLoader::~MediaLoader() = default;
-
 void MediaLoader::start(ReloadJob job) {
-  shared_ = std::make_shared<Shared>();
-  // Detached: the thread owns its job and shares only the result, so the
-  // show may end (and this loader go) while a picture still decodes.
-  std::thread([shared = shared_, job = std::move(job)] {
-    // The frames come first when the processors are busy.
-    platform::lowerThreadPriority();
-    ReloadResult result = loadReload(job);
-    const std::lock_guard<std::mutex> lock(shared->mutex);
-    shared->result = std::move(result);
-    shared->done = true;
-  }).detach();
-}
-
-bool MediaLoader::take(ReloadResult* result) {
-  if (!shared_) return false;
-  {
-    const std::lock_guard<std::mutex> lock(shared_->mutex);
-    if (!shared_->done) return false;
-    *result = std::move(shared_->result);
-  }
-  shared_.reset();
-  return true;
+  load_.start([job = std::move(job)] { return loadReload(job); });
 }
 
 void MediaLoader::discard(ReloadResult replaced) {

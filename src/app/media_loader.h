@@ -1,7 +1,5 @@
-// A rehearsal's media loaded on a worker thread: a large picture decodes
-// for seconds, and the show keeps drawing at its frame rate meanwhile. The
-// frame loop starts a load, looks whether it is done between two frames,
-// and swaps the result in there.
+// A rehearsal's pictures loaded on a worker thread (app/background_load.h),
+// swapped in between two frames.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/background_load.h"
 #include "app/media_reload.h"
 #include "resources/listed_files.h"
 #include "resources/picture.h"
@@ -43,28 +42,19 @@ struct ReloadResult {
 // it returns.
 ReloadResult loadReload(const ReloadJob& job);
 
-// One load at a time on a thread of its own.
+// The pictures' loads, one at a time on a thread of their own.
 class MediaLoader {
  public:
-  MediaLoader();
-  // A load still running is left to finish by itself; its result is dropped.
-  ~MediaLoader();
-  MediaLoader(const MediaLoader&) = delete;
-  MediaLoader& operator=(const MediaLoader&) = delete;
-
   // Only when not busy().
   void start(ReloadJob job);
-  // A load started and its result not yet taken.
-  bool busy() const { return shared_ != nullptr; }
-  // The result of the load started, once it is done; false while it runs
-  // and when none was started. Never waits.
-  bool take(ReloadResult* result);
+  bool busy() const { return load_.busy(); }
+  // The result of the load started, once it is done. Never waits.
+  bool take(ReloadResult* result) { return load_.take(result); }
 
   // Frees what a swap replaced on a thread of its own: a picture of a few
   // hundred megabytes takes tens of milliseconds to give back.
   static void discard(ReloadResult replaced);
 
  private:
-  struct Shared;
-  std::shared_ptr<Shared> shared_;
+  BackgroundLoad<ReloadResult> load_;
 };

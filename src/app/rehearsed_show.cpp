@@ -7,6 +7,7 @@
 
 #include "app/live_reload.h"
 #include "app/media_reload.h"
+#include "app/music_reload.h"
 #include "app/precision_timer.h"
 #include "app/rehearsal.h"
 #include "app/show_engine.h"
@@ -38,6 +39,7 @@ struct LiveShow {
   std::unique_ptr<ShowEngine> engine;
   std::unique_ptr<Rehearsal> rehearsal;
   std::unique_ptr<LiveReload> reload;
+  MusicReload musicReload{kShowMusicFile, kShowMusicRate};
   PrecisionTimer* timer = nullptr;
   // A rehearsal's own: the overlay and the live reload of the media files.
   // A viewer's player has neither.
@@ -62,16 +64,14 @@ void reloadMedia(LiveShow& show) {
   std::fprintf(stderr, "pixelfolk: reload: media reloaded at %.3f s\n", show.rehearsal->showTime());
 }
 
-void reloadMusic(LiveShow& show) {
-  Soundtrack fresh;
-  std::string message;
-  if (!loadSoundtrack(kShowMusicFile, kShowMusicRate, &fresh, &message)) {
-    show.musicError = message;
-    std::fprintf(stderr, "pixelfolk: reload: %s\n", message.c_str());
+void useMusic(LiveShow& show, LoadedMusic& music) {
+  if (!music.loaded) {
+    show.musicError = music.message;
+    std::fprintf(stderr, "pixelfolk: reload: %s\n", music.message.c_str());
     return;
   }
-  show.rehearsal->useMusic(fresh.timeline);
-  show.playback->replace(std::move(fresh.samples), fresh.timeline.rate);
+  show.rehearsal->useMusic(music.soundtrack.timeline);
+  show.playback->replace(std::move(music.soundtrack.samples), music.soundtrack.timeline.rate);
   show.musicError.clear();
   show.rehearsal->redraw();
   std::fprintf(stderr, "pixelfolk: reload: music reloaded at %.3f s\n", show.rehearsal->showTime());
@@ -80,7 +80,9 @@ void reloadMusic(LiveShow& show) {
 void pollFiles(LiveShow& show, double now) {
   if (!show.rehearsalTools) return;
   if (show.reload->pass(now, &show.media)) reloadMedia(show);
-  if (show.reload->takeMusicChange()) reloadMusic(show);
+  if (show.reload->takeMusicChange()) show.musicReload.request();
+  LoadedMusic music;
+  if (show.musicReload.take(&music)) useMusic(show, music);
 }
 
 std::vector<overlay::Line> overlayLines(const LiveShow& show) {

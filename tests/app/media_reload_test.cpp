@@ -16,6 +16,7 @@
 
 #include "app/live_reload.h"
 #include "app/media_watch.h"
+#include "app/music_reload.h"
 #include "app/rehearsal.h"
 #include "app/show_engine.h"
 #include "generated_show.h"
@@ -394,6 +395,45 @@ TEST_F(ShowCopy, ALargePictureDecodesWhileTheFramesGoOn) {
                                  << " ms, the decode "
                                  << std::chrono::duration_cast<std::chrono::milliseconds>(decode).count() << " ms";
   EXPECT_GT(passes, 5);
+}
+
+// A changed module renders on a worker while the frames go on, and when it
+// changes again during the load, the newer module is the one taken.
+TEST_F(ShowCopy, AModuleRendersWhileTheFramesGoOn) {
+  using Clock = std::chrono::steady_clock;
+  Soundtrack direct;
+  std::string message;
+  const Clock::time_point renderStart = Clock::now();
+  ASSERT_TRUE(loadSoundtrack("demo.xm", 44100, &direct, &message));
+  const Clock::duration render = Clock::now() - renderStart;
+
+  MusicReload reload("demo.xm", 44100);
+  const std::string module = readBytes("demo.xm");
+  writeBytes("demo.xm", "no module");
+  reload.request();
+  LoadedMusic music;
+  EXPECT_FALSE(reload.take(&music));
+  writeBytes("demo.xm", module);
+  reload.request();
+
+  Clock::duration longest{};
+  int passes = 0;
+  bool taken = false;
+  while (!taken && passes < 100000) {
+    const Clock::time_point start = Clock::now();
+    taken = reload.take(&music);
+    longest = std::max(longest, Clock::now() - start);
+    ++passes;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_TRUE(taken);
+  EXPECT_TRUE(music.loaded) << music.message;
+  EXPECT_EQ(music.soundtrack.samples, generatedshow::show().samples);
+  EXPECT_FALSE(reload.loading());
+  EXPECT_LT(longest * 4, render) << "the longest pass took "
+                                 << std::chrono::duration_cast<std::chrono::milliseconds>(longest).count()
+                                 << " ms, the render "
+                                 << std::chrono::duration_cast<std::chrono::milliseconds>(render).count() << " ms";
 }
 
 // Reloading again and again keeps the memory where it was.
