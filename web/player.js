@@ -430,6 +430,21 @@
     if ([" ", "ArrowLeft", "ArrowRight", "Home", "f", "F"].includes(e.key)) showControls();
   });
 
+  // A browser may suspend the sound's context while the show plays (the tab
+  // put away, a call on a phone, Safari's "interrupted"). The show's clock
+  // runs on regardless, so the music comes back where the clock is: the next
+  // gesture, or the page coming back into view, resumes it.
+  function resumeSound() {
+    const audioContext = state === "playing" && current && current.SDL2 && current.SDL2.audioContext;
+    if (audioContext && (audioContext.state === "suspended" || audioContext.state === "interrupted")) {
+      audioContext.resume().catch(() => {});
+    }
+  }
+  for (const type of ["pointerdown", "keydown", "touchend"]) document.addEventListener(type, resumeSound, true);
+  document.addEventListener("visibilitychange", () => {
+    if (document.visibilityState === "visible") resumeSound();
+  });
+
   // An address changed by hand moves the show there.
   window.addEventListener("hashchange", () => {
     const time = timeFromAddress();

@@ -282,7 +282,8 @@ function visible(page, selector) {
 
 // Samples the canvas at every animation frame the page draws, into
 // window.__frames: the page time, whether a card covers the canvas, the
-// music's time, the share of lit pixels in the whole picture, and a hash of
+// music's time, the show time the program last reported (that of the
+// picture sampled), the share of lit pixels in the whole picture, and a hash of
 // the 40x40 pixels in its middle, where the opening draws its middle picture.
 // Stops after `seconds`.
 function recordFrames(page, seconds) {
@@ -313,6 +314,7 @@ function recordFrames(page, seconds) {
         at: performance.now(),
         card: !document.getElementById("start").hidden || !document.getElementById("end").hidden,
         music: context && context.musicStart !== undefined ? context.currentTime - context.musicStart : null,
+        show: window.pixelfolkPage.player.time,
         lit: lit / (64 * 48),
         middle: hash >>> 0,
       });
@@ -335,6 +337,101 @@ function stillPictures(frames) {
     stills.push(a);
   }
   return stills;
+}
+
+// Run in the page before its scripts: records what SDL writes into each
+// buffer of its script processor, as the loudness of every 512 frames of its
+// first channel, into window.__heard as [page time heard, RMS]. A buffer is
+// heard its event's playbackTime ahead of the context's clock, plus the
+// context's base and output latencies; it is read once the event is over, as
+// SDL fills it in its own handler.
+function recordHeard() {
+  const create = window.AudioContext.prototype.createScriptProcessor;
+  window.__heard = [];
+  window.AudioContext.prototype.createScriptProcessor = function (...args) {
+    const processor = create.apply(this, args);
+    processor.addEventListener("audioprocess", (e) => {
+      const lead = e.playbackTime - this.currentTime + (this.baseLatency || 0) + (this.outputLatency || 0);
+      const heardAt = performance.now() + 1000 * lead;
+      const output = e.outputBuffer;
+      const rate = this.sampleRate;
+      setTimeout(() => {
+        const samples = output.getChannelData(0);
+        for (let i = 0; i + 512 <= samples.length; i += 512) {
+          let sum = 0;
+          for (let j = i; j < i + 512; ++j) sum += samples[j] * samples[j];
+          window.__heard.push([heardAt + (1000 * i) / rate, Math.sqrt(sum / 512)]);
+        }
+      }, 0);
+    });
+    return processor;
+  };
+}
+
+// The capture tool's soundtrack of show times [0, seconds), as the loudness
+// of 512 frames of its left channel starting at every 8th frame.
+function soundtrackLoudness(seconds) {
+  const dir = path.join(scratch, `soundtrack-${seconds}`);
+  execFileSync(path.join(nativeBuild, "pixelfolk-capture"),
+    ["-C", path.join(nativeBuild, "show"), "-q", "--frames", dir, "--fps", "1", "--to", String(seconds - 1)],
+    { stdio: "inherit" });
+  const wav = fs.readFileSync(path.join(dir, "soundtrack.wav"));
+  const rate = wav.readUInt32LE(24);
+  const frames = (wav.length - 44) / 4;
+  const hop = 8;
+  const loudness = new Float64Array(Math.floor((frames - 512) / hop));
+  for (let k = 0; k < loudness.length; ++k) {
+    let sum = 0;
+    for (let j = k * hop; j < k * hop + 512; ++j) sum += (wav.readInt16LE(44 + 4 * j) / 32768) ** 2;
+    loudness[k] = Math.sqrt(sum / 512);
+  }
+  return { loudness, rate, hop };
+}
+
+// Where the music heard at page times [from, to) (ms) is: the lag, music
+// time less page time in seconds, at which its loudness best correlates with
+// the soundtrack's, searched 1 ms apart over `near` ± 8 s, and that correlation.
+function musicLag(heard, track, from, to, near) {
+  const blocks = heard.filter(([at]) => at >= from && at < to);
+  const mean = blocks.reduce((sum, [, v]) => sum + v, 0) / blocks.length;
+  const x = blocks.map(([, v]) => v - mean);
+  const xx = x.reduce((sum, v) => sum + v * v, 0);
+  let best = { lag: NaN, correlation: -Infinity };
+  for (let ms = Math.round((near - 8) * 1000); ms <= Math.round((near + 8) * 1000); ++ms) {
+    let [sy, syy, sxy] = [0, 0, 0];
+    let inside = true;
+    for (let i = 0; i < blocks.length && inside; ++i) {
+      const k = Math.round(((blocks[i][0] / 1000 + ms / 1000) * track.rate) / track.hop);
+      inside = k >= 0 && k < track.loudness.length;
+      const y = inside ? track.loudness[k] : 0;
+      sy += y;
+      syy += y * y;
+      sxy += x[i] * y;
+    }
+    if (!inside) continue;
+    const yVariance = syy - (sy * sy) / blocks.length;
+    const correlation = sxy / Math.sqrt(xx * yVariance);
+    if (correlation > best.correlation) best = { lag: ms / 1000, correlation };
+  }
+  return { ...best, blocks: blocks.length };
+}
+
+// Show time less page time (s), the median over the frames drawn at page times [from, to).
+function clockOffset(frames, from, to) {
+  const offsets = frames.filter((f) => !f.card && f.at >= from && f.at < to).map((f) => f.show - f.at / 1000);
+  return [...offsets].sort((a, b) => a - b)[Math.floor(offsets.length / 2)];
+}
+
+// The still pictures of two showings as pairs, the same pictures in the same
+// order. A frame that stalls under load can make a picture that lets the
+// background through look still in one showing: only the pictures still in
+// both count, and a difference in their order ends the pairs.
+function sameStills(one, other) {
+  const inBoth = (run, rest) => run.filter((s) => rest.some((o) => o.middle === s.middle));
+  const [a, b] = [inBoth(one, other), inBoth(other, one)];
+  const pairs = [];
+  for (let i = 0; i < Math.min(a.length, b.length) && a[i].middle === b[i].middle; ++i) pairs.push([a[i], b[i]]);
+  return pairs;
 }
 
 // `make serve-web`'s server for `folder`, on a free port of 127.0.0.1.
@@ -767,18 +864,10 @@ test("a longer reported audio latency leaves the scene changes on the show's clo
   const steady = await showStillPictures(false);
   const raised = await showStillPictures(true);
 
-  // The same pictures in the same order, compared on the page's clock, on
-  // which the scenes wait. A frame that stalls under load can make a picture
-  // that lets the background through look still in one showing: only the
-  // pictures still in both count, and a difference in their order ends the
-  // comparison.
-  const inBoth = (run, other) => run.stills.filter((s) => other.stills.some((o) => o.middle === s.middle));
-  const [steadyStills, raisedStills] = [inBoth(steady, raised), inBoth(raised, steady)];
+  // Compared on the page's clock, on which the scenes wait.
   const before = [];
   const after = [];
-  for (let i = 0; i < Math.min(steadyStills.length, raisedStills.length); ++i) {
-    const [s, r] = [steadyStills[i], raisedStills[i]];
-    if (s.middle !== r.middle) break;
+  for (const [s, r] of sameStills(steady.stills, raised.stills)) {
     (s.music < RAISE_AT ? before : after).push((r.at - s.at) / 1000);
   }
   const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
@@ -794,6 +883,105 @@ test("a longer reported audio latency leaves the scene changes on the show's clo
   }
   assert.equal(raised.latency.output, 0.02 + INJECTED, "the page measured the raised latency");
   assert.ok(Math.abs(raised.latency.max - steady.latency.max - INJECTED) < 0.005, "and its range shows the raise");
+});
+
+// A browser or the system may suspend the page's audio context while the
+// show plays. The show's clock goes on, so the opening's still middle
+// pictures that fall in a 4-s suspension show at the same show times as in a
+// showing left alone (within a frame), the page resumes the context on the
+// next key press, and the music heard then is where the clock is: its place
+// against the page's clock moved with the show time, not by the 4 s the
+// sound stood still.
+test("an audio context suspended for 4 s freezes no scene, and the music comes back at the clock's place", async () => {
+  const SUSPEND_AT = 4.5;
+  const SUSPENDED_FOR = 4;
+  const UNTIL = 14;
+  async function showing(suspend) {
+    const { page, errors } = await openPage();
+    await page.evaluateOnNewDocument(recordHeard);
+    await page.goto(`${baseUrl}/index.html`, { waitUntil: "load" });
+    await waitReady(page);
+    await recordFrames(page, UNTIL + 4);
+    await page.click("#start");
+    await waitForStart(page);
+    const showTimeAt = (t) =>
+      waitInPage(page, (at) => window.pixelfolkPage.player.time >= at, t, 30000, `${t} s of show time`);
+    let suspension = null;
+    if (suspend) {
+      await showTimeAt(SUSPEND_AT);
+      suspension = await page.evaluate(async () => {
+        await window.__contexts.at(-1).suspend();
+        return { at: performance.now(), show: window.pixelfolkPage.player.time };
+      });
+      await sleep(SUSPENDED_FOR * 1000);
+      Object.assign(suspension, await page.evaluate(() => ({
+        state: window.__contexts.at(-1).state,
+        showBeforeResume: window.pixelfolkPage.player.time,
+        resumedAt: performance.now(),
+      })));
+      // A key the show ignores: a user's gesture, on which the page resumes the sound.
+      await page.keyboard.press("Shift");
+      await waitInPage(page, () => window.__contexts.at(-1).state === "running", null, 3000,
+        "the page to resume the sound on a key press");
+    }
+    await showTimeAt(UNTIL);
+    const frames = await page.evaluate(() => window.__frames);
+    const heard = await page.evaluate(() => window.__heard);
+    const latency = await page.evaluate(() => window.pixelfolkPage.audioLatency);
+    await page.keyboard.press("Escape");
+    await expectEndCard(page);
+    assert.deepEqual(errors, [], "no errors in the console");
+    await page.close();
+    return { stills: stillPictures(frames), frames, heard, suspension, latency };
+  }
+  const steady = await showing(false);
+  const suspended = await showing(true);
+  const { suspension } = suspended;
+
+  assert.equal(suspension.state, "suspended", "the context stood still");
+  const ran = suspension.showBeforeResume - suspension.show;
+  assert.ok(ran > 0.9 * SUSPENDED_FOR, `the show time ran on while the sound stood: ${ran} s in ${SUSPENDED_FOR} s`);
+
+  // Each still picture's show time in both showings, for those inside the
+  // suspension and after it.
+  const during = [];
+  const afterwards = [];
+  for (const [r, s] of sameStills(steady.stills, suspended.stills)) {
+    if (s.show < suspension.show) continue;
+    (s.show < suspension.showBeforeResume ? during : afterwards).push(s.show - r.show);
+  }
+  const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+  const ms = (seconds) => (seconds * 1000).toFixed(1);
+  console.log(`still pictures against the steady showing: during the suspension ${during.map(ms)} ms, ` +
+    `after it ${afterwards.map(ms)} ms`);
+  assert.ok(during.length >= 3 && afterwards.length >= 3, "still pictures during the suspension and after it");
+  for (const [what, moved] of [["during", during], ["after", afterwards]]) {
+    assert.ok(Math.abs(median(moved)) < 1 / 60, `${what} the suspension the pictures moved ${ms(median(moved))} ms`);
+    assert.ok(moved.every((d) => Math.abs(d) < 2.5 / 60),
+      `${what} the suspension each within two frames: ${moved.map(ms)}`);
+  }
+
+  // The music against the page's clock, and the show time against it, over
+  // 2 s before the suspension and 2 s from a second after the resume.
+  const track = soundtrackLoudness(UNTIL + 2);
+  const beforeFrom = suspension.at - 2500;
+  const afterFrom = suspension.resumedAt + 1000;
+  const windows = [[beforeFrom, beforeFrom + 2000], [afterFrom, afterFrom + 2000]].map(([from, to]) => {
+    const clock = clockOffset(suspended.frames, from, to);
+    return { clock, ...musicLag(suspended.heard, track, from, to, clock) };
+  });
+  const [before, after] = windows;
+  const drift = (after.lag - after.clock) - (before.lag - before.clock);
+  console.log(`music less show time: before the suspension ${ms(before.lag - before.clock)} ms, after it ` +
+    `${ms(after.lag - after.clock)} ms; correlations ${before.correlation.toFixed(3)}, ` +
+    `${after.correlation.toFixed(3)}; audio latency`, suspended.latency);
+  assert.ok(before.correlation > 0.6 && after.correlation > 0.6, `the music is found: ${JSON.stringify(windows)}`);
+  assert.ok(Math.abs(after.clock - before.clock) < 1 / 60, "the show time kept the page's pace");
+  // A player moves to the clock's place as the one callback that finds it
+  // off estimates when its buffer is heard, and then lets drifts of up to two
+  // of its buffers (93 ms) pass: the start and the resume each leave the
+  // music some tens of ms from where this measure puts the clock.
+  assert.ok(Math.abs(drift) < 0.1, `after the resume the music is ${ms(drift)} ms off the clock's place`);
 });
 
 // A link to a moment: the page prepares the show at #t= before the click,
