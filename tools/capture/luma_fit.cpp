@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstring>
 #include <vector>
 
 #if defined(__x86_64__) && defined(__SSE2__)
@@ -115,24 +114,63 @@ float levelWithClipping(const float target[3], const Light& light, float level) 
   return refit;
 }
 
+// A channel past its limit by less than this changes the luma by a fraction
+// of a step: a source channel at 0 or 255 in a flat area lands within rounding
+// of its limit, on either side, and need not take the slow path.
+constexpr float kClipMargin = 1.0f;
+
+// One row of levels kY (Y - 16) from its source colours and upsampled
+// chroma: the plain least-squares level for every pixel, four at a time on
+// x86-64, and again one by one for the few whose decoded colour would clip.
+void fitRow(const float* const target[3], const float* us, const float* vs, size_t n, float* levels) {
+  const float *r = target[0], *g = target[1], *b = target[2];
+  auto refit = [&](size_t x) {
+    const float colour[3] = {r[x], g[x], b[x]};
+    levels[x] = levelWithClipping(colour, lightAt(us[x], vs[x]), levels[x]);
+  };
+  size_t x = 0;
+#if PIXELFOLK_LUMA_FIT_SSE2
+  const __m128 third = _mm_set1_ps(1.0f / 3.0f), floor = _mm_set1_ps(-kClipMargin);
+  const __m128 ceiling = _mm_set1_ps(255.0f + kClipMargin);
+  for (; x + 4 <= n; x += 4) {
+    const __m128 u = _mm_loadu_ps(us + x), v = _mm_loadu_ps(vs + x);
+    const __m128 red = _mm_mul_ps(_mm_set1_ps(kRV), v), blue = _mm_mul_ps(_mm_set1_ps(kBU), u);
+    const __m128 green = _mm_sub_ps(_mm_mul_ps(_mm_set1_ps(-kGU), u), _mm_mul_ps(_mm_set1_ps(kGV), v));
+    const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_loadu_ps(r + x), _mm_loadu_ps(g + x)), _mm_loadu_ps(b + x));
+    const __m128 level = _mm_mul_ps(_mm_sub_ps(sum, _mm_add_ps(_mm_add_ps(red, green), blue)), third);
+    _mm_storeu_ps(levels + x, level);
+    const __m128 low = _mm_add_ps(_mm_min_ps(_mm_min_ps(red, green), blue), level);
+    const __m128 high = _mm_add_ps(_mm_max_ps(_mm_max_ps(red, green), blue), level);
+    int clipping = _mm_movemask_ps(_mm_or_ps(_mm_cmplt_ps(low, floor), _mm_cmpgt_ps(high, ceiling)));
+    for (; clipping != 0; clipping &= clipping - 1) refit(x + static_cast<size_t>(__builtin_ctz(clipping)));
+  }
+#endif
+  for (; x < n; ++x) {
+    const Light light = lightAt(us[x], vs[x]);
+    levels[x] = (r[x] - light.red + g[x] - light.green + b[x] - light.blue) * (1.0f / 3.0f);
+    const float low = std::min(std::min(light.red, light.green), light.blue) + levels[x];
+    const float high = std::max(std::max(light.red, light.green), light.blue) + levels[x];
+    if (low < -kClipMargin || high > 255.0f + kClipMargin) refit(x);
+  }
+}
+
 }  // namespace
 
-// Row by row: the plain least-squares level for every pixel in a loop the
-// compiler vectorises, then the few pixels whose decoded colour would clip
-// again, one by one.
 void fitLumaToUpsampledChroma(const uint32_t* pixels, int width, int height, int scale, uint8_t* yuv) {
   const int outWidth = width * scale, outHeight = height * scale;
   const size_t chromaSize = static_cast<size_t>((outWidth + 1) / 2) * ((outHeight + 1) / 2);
   const uint8_t* u = yuv + static_cast<size_t>(outWidth) * outHeight;
-  std::vector<float> blue(chromaSize), red(chromaSize);
+  // Kept from frame to frame: a frame of 2560 x 1920 needs 5 MB of them.
+  thread_local std::vector<float> blue, red, padded, us, vs, levels, targets[3];
+  blue.resize(chromaSize);
+  red.resize(chromaSize);
   for (size_t i = 0; i < chromaSize; ++i) {
     blue[i] = static_cast<float>(u[i]) - 128.0f;
     red[i] = static_cast<float>(u[chromaSize + i]) - 128.0f;
   }
   const size_t n = static_cast<size_t>(outWidth);
-  std::vector<float> padded, us(n), vs(n), levels(n),
-      targets[3] = {std::vector<float>(n), std::vector<float>(n), std::vector<float>(n)};
-  std::vector<uint8_t> clips(n);
+  for (auto* row : {&us, &vs, &levels, &targets[0], &targets[1], &targets[2]}) row->resize(n);
+  float* const target[3] = {targets[0].data(), targets[1].data(), targets[2].data()};
   int targetRow = -1;
   for (int y = 0; y < outHeight; ++y) {
     if (y / scale != targetRow) {
@@ -140,32 +178,16 @@ void fitLumaToUpsampledChroma(const uint32_t* pixels, int width, int height, int
       const uint32_t* row = pixels + static_cast<size_t>(targetRow) * width;
       for (int sx = 0, x = 0; sx < width; ++sx) {
         for (int j = 0; j < scale; ++j, ++x) {
-          targets[0][x] = static_cast<float>(row[sx] >> 16 & 0xFF);
-          targets[1][x] = static_cast<float>(row[sx] >> 8 & 0xFF);
-          targets[2][x] = static_cast<float>(row[sx] & 0xFF);
+          target[0][x] = static_cast<float>(row[sx] >> 16 & 0xFF);
+          target[1][x] = static_cast<float>(row[sx] >> 8 & 0xFF);
+          target[2][x] = static_cast<float>(row[sx] & 0xFF);
         }
       }
     }
     upsampleRow(blue.data(), outWidth, outHeight, y, padded, us.data());
     upsampleRow(red.data(), outWidth, outHeight, y, padded, vs.data());
-    const float *r = targets[0].data(), *g = targets[1].data(), *b = targets[2].data();
-    for (size_t x = 0; x < n; ++x) {
-      const Light light = lightAt(us[x], vs[x]);
-      const float level = (r[x] - light.red + g[x] - light.green + b[x] - light.blue) * (1.0f / 3.0f);
-      levels[x] = level;
-      const float low = std::min(std::min(light.red, light.green), light.blue) + level;
-      const float high = std::max(std::max(light.red, light.green), light.blue) + level;
-      clips[x] = (low < 0.0f) | (high > 255.0f);
-    }
-    for (size_t x = 0; x < n; ++x) {
-      const void* next = std::memchr(clips.data() + x, 1, n - x);
-      if (next == nullptr) break;
-      x = static_cast<size_t>(static_cast<const uint8_t*>(next) - clips.data());
-      const float target[3] = {r[x], g[x], b[x]};
-      levels[x] = levelWithClipping(target, lightAt(us[x], vs[x]), levels[x]);
-    }
-    uint8_t* out = yuv + static_cast<size_t>(y) * outWidth;
-    storeLuma(levels.data(), n, out);
+    fitRow(target, us.data(), vs.data(), n, levels.data());
+    storeLuma(levels.data(), n, yuv + static_cast<size_t>(y) * outWidth);
   }
 }
 
