@@ -315,6 +315,7 @@ class VideoSink : public FrameSink {
     bool written = false;
     if (settings_.yuvPipe) {
       convertToYuv420Scaled(pixels, format_.width, format_.height, format_.scale, yuv_.data());
+      // At 1x the plain conversion stays, byte for byte.
       if (format_.scale > 1)
         fitLumaToUpsampledChroma(pixels, format_.width, format_.height, format_.scale, yuv_.data());
       written = encoder_.write(yuv_.data(), yuv_.size());

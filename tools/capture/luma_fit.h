@@ -3,8 +3,8 @@
 // samples, so at a colour edge each pixel shows some of its neighbour's
 // chroma. Luma is stored for every pixel, and a change of luma moves red,
 // green and blue alike: for each pixel the luma that brings the decoded
-// colour nearest the source (least squares over the three channels) undoes
-// much of that blend.
+// colour nearest the source (least squares over the three channels) takes
+// back the part of that blend common to the three.
 #pragma once
 
 #include <cstdint>
