@@ -315,8 +315,9 @@ class VideoSink : public FrameSink {
     bool written = false;
     if (settings_.yuvPipe) {
       convertToYuv420Scaled(pixels, format_.width, format_.height, format_.scale, yuv_.data());
-      // At 1x the plain conversion stays, byte for byte.
-      if (format_.scale > 1)
+      // Even scales only: at 3x the fit would take the capture below real
+      // time on two processors (docs/capture.md), and 1x stays byte for byte.
+      if (format_.scale % 2 == 0)
         fitLumaToUpsampledChroma(pixels, format_.width, format_.height, format_.scale, yuv_.data());
       written = encoder_.write(yuv_.data(), yuv_.size());
     } else {
