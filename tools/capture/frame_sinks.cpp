@@ -11,6 +11,7 @@
 
 #include "capture_options.h"
 #include "child_process.h"
+#include "luma_fit.h"
 #include "png_encoder.h"
 #include "wav_file.h"
 #include "yuv_frame.h"
@@ -293,9 +294,11 @@ class VideoSink : public FrameSink {
         settings_.constantRateFactor ? "-crf" : "-qp", std::to_string(settings_.quality), "-pix_fmt", "yuv420p"};
     // Players take an untagged video of 640 x 480 or less as BT.601, what the
     // conversion here gives, but a larger one as BT.709, whose colours differ:
-    // an enlarged video says which it is.
+    // an enlarged video says which it is, and where its chroma samples sit:
+    // centred, as the luma fit (luma_fit.h) expects and ffmpeg assumes, where
+    // an untagged H.264 video would be read with them on the left.
     if (format_.scale > 1) {
-      args.insert(args.end(), {"-colorspace", "smpte170m", "-color_range", "tv"});
+      args.insert(args.end(), {"-colorspace", "smpte170m", "-color_range", "tv", "-chroma_sample_location", "center"});
     }
     args.insert(args.end(), {
         "-c:a", "aac", "-aac_coder", "fast", "-b:a", "192k",
@@ -312,6 +315,10 @@ class VideoSink : public FrameSink {
     bool written = false;
     if (settings_.yuvPipe) {
       convertToYuv420Scaled(pixels, format_.width, format_.height, format_.scale, yuv_.data());
+      // Even scales only: at 3x the fit would take the capture below real
+      // time on two processors (docs/capture.md), and 1x stays byte for byte.
+      if (format_.scale % 2 == 0)
+        fitLumaToUpsampledChroma(pixels, format_.width, format_.height, format_.scale, yuv_.data());
       written = encoder_.write(yuv_.data(), yuv_.size());
     } else {
       written = encoder_.write(pixels, static_cast<size_t>(format_.width) * format_.height * 4);
