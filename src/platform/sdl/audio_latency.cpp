@@ -6,6 +6,4 @@ namespace platform {
 
 double audioOutputLatency() { return sdlOutputDelay(); }
 
-double audioOutputWanderBuffers() { return sdlOutputSteady() ? 0.0 : kBurstyWanderBuffers; }
-
 }  // namespace platform
