@@ -98,7 +98,18 @@ if [ "$mode" = restart ]; then
   sleep 1
   start_pulse || fail_now "PulseAudio did not start again"
   restarted=$(wall)
+  # A null sink that starts with nothing connected renders one block of its
+  # longest latency (2 s) before any other: nothing is played or recorded
+  # until then, whoever connects. Suspended, and resumed once the recorder is
+  # connected, it starts at the recorder's latency, as a sound card starts
+  # when it is opened: the wait measured is then the show's.
+  pactl suspend-sink show 1 || fail "the sink cannot be suspended"
   record 2
+  for _ in $(seq 100); do
+    [ -z "$(pactl list short source-outputs)" ] || break
+    sleep 0.02
+  done
+  pactl suspend-sink show 0 || fail "the sink cannot be resumed"
 fi
 
 wait "$pid"
