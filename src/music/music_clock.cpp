@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/audio_latency.h"
 #include "platform/platform.h"
 
 void MusicClock::run(double musicTime, double realTime, bool jump) {
@@ -40,7 +41,8 @@ Followed followClock(const MusicPlace& place, double heardAt, int rate, int buff
   const uint64_t moves = place.jumps + place.starts;
   const bool jumped = moves != *seenMoves;
   *seenMoves = moves;
-  const int64_t tolerance = std::max<int64_t>(std::llround(kMusicDriftTolerance * rate), 2 * int64_t{bufferFrames});
+  const int64_t tolerance = std::max(std::llround(kMusicDriftTolerance * rate),
+                                     std::llround(platform::audioOutputWanderBuffers() * bufferFrames));
   if (jumped || wanted - position > tolerance) return {wanted, 0};
   if (position - wanted > tolerance) return {position, position - wanted};
   return {position, 0};

@@ -10,10 +10,12 @@
 #include <mutex>
 
 // Drift a player lets pass before it moves to the clock's place, at least:
-// a callback's "now" is only as exact as the device's pulls, which come in
-// bursts on a busy machine, so a player also lets two of its buffers pass
-// (followClock). Without that, every late pull moved the music on and the
-// early one after it waited in silence: gaps in the sound, not the device's.
+// a callback's heard time is only as steady as the output makes it. Where it
+// comes with the pulls, which come in bursts on a busy machine (a page), a
+// player also lets two of its buffers pass (followClock); without that, every
+// late pull moved the music on and the early one after it waited in silence:
+// gaps in the sound, not the device's. A desktop's output takes it from the
+// device's history: an underrun's shift is then corrected once past this.
 inline constexpr double kMusicDriftTolerance = 0.020;
 
 struct MusicPlace {
@@ -50,7 +52,8 @@ double musicRealTime();
 // (the sum of the place's jumps and starts, updated here)
 // or a player behind by more than the tolerance moves to the clock's frame;
 // a player ahead by more waits in silence rather than play a stretch twice.
-// `bufferFrames` is the size of the buffer being filled.
+// `bufferFrames` is the size of the buffer being filled; the tolerance grows
+// with it as the output's heard time wanders (platform/audio_latency.h).
 struct Followed {
   int64_t position = 0;
   int64_t silence = 0;

@@ -6,4 +6,6 @@ namespace platform {
 
 double audioOutputLatency() { return sdlOutputDelay(); }
 
+double audioOutputWanderBuffers() { return sdlOutputSteady() ? 0.0 : kBurstyWanderBuffers; }
+
 }  // namespace platform

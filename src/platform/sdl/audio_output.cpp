@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "platform/quiet_standard_error.h"
 #include "platform/sdl/audio_drivers.h"
+#include "platform/sdl/audio_heard_time.h"
 #include "platform/sdl/audio_output_delay.h"
 #include "platform/sdl/audio_watch.h"
 
@@ -40,6 +41,7 @@ struct OutputState {
   Uint64 firstCall = 0;
   int64_t framesPlayed = 0;
   std::vector<int16_t> scratch;
+  HeardTime heard;  // the callback's, while a real device plays
 };
 
 // Owned by the thread that opens or closes the output, and by the watchdog
@@ -54,7 +56,10 @@ bool exitHookRegistered = false;
 // server.
 std::atomic<Uint64> lastPull{0};
 std::atomic<int64_t> pulls{0};
-std::atomic<double> heardDelay{0.0};
+// When the first frame of the buffer being filled is heard (seconds on
+// SDL's counter); meaningless while silent.
+std::atomic<double> heardAt{0.0};
+std::atomic<bool> audible{false};
 
 std::thread watchdog;
 std::condition_variable watchdogWake;
@@ -71,13 +76,20 @@ constexpr double kStallSeconds = 0.5;
 constexpr double kRetrySeconds = 0.5;
 constexpr double kLongestRetrySeconds = 8.0;
 
-// How long a buffer waits to be heard once the callback has filled it, as
-// PulseAudio reports it for the show's stream (pactl list sink-inputs: its
-// buffer latency plus the sink's): three quarters of the buffer plus about
-// 3 ms, at 512 and at 2048 frames alike (docs/sound.md). SDL says nothing of
-// it; other servers and drivers hold about as much.
-constexpr double kQueuedBuffers = 0.75;
+// How long the first frame of a buffer pulled on time waits to be heard: the
+// queue left when the device asks for another buffer, plus the sink's own
+// latency. PulseAudio reports its stream's queue as three quarters of a
+// buffer on average (pactl list sink-inputs: buffer latency; the sink adds
+// about 3 ms): a buffer is asked for when about a quarter of one is left, and
+// the notes as recorded from the sink agree within a few milliseconds
+// (docs/sound.md). SDL says nothing of it; other servers and drivers hold
+// about as much.
+constexpr double kQueuedBuffersAtPull = 0.25;
 constexpr double kServerDelaySeconds = 0.003;
+
+double seconds(Uint64 counter) {
+  return static_cast<double>(counter) / static_cast<double>(SDL_GetPerformanceFrequency());
+}
 
 void pacedCallback(Uint8* stream, int length) {
   std::memset(stream, 0, static_cast<size_t>(length));
@@ -109,6 +121,7 @@ void callback(void* /*unused*/, Uint8* stream, int length) {
   } else if (current.pacedByClock) {
     pacedCallback(stream, length);
   } else {
+    heardAt.store(current.heard.pull(seconds(SDL_GetPerformanceCounter()), frames), std::memory_order_relaxed);
     current.fill(current.user, reinterpret_cast<int16_t*>(stream), frames);
   }
 }
@@ -129,8 +142,10 @@ void startDevice(SDL_AudioDeviceID device, const char* driver) {
   current.pacedByClock = std::strcmp(driver, "dummy") == 0;
   current.firstCall = 0;
   current.framesPlayed = 0;
-  heardDelay.store(current.pacedByClock ? 0.0
-                                        : kQueuedBuffers * current.bufferFrames / current.rate + kServerDelaySeconds);
+  current.heard.reset(current.rate, current.bufferFrames,
+                      kQueuedBuffersAtPull * current.bufferFrames / current.rate + kServerDelaySeconds,
+                      kServerDelaySeconds);
+  audible.store(!current.pacedByClock);
   lastPull.store(SDL_GetPerformanceCounter());
   pulls.store(0);
   SDL_PauseAudioDevice(device, 0);
@@ -142,7 +157,7 @@ void closeDevice() {
   SDL_CloseAudioDevice(current.device);
   SDL_AudioQuit();
   current.device = 0;
-  heardDelay.store(0.0);
+  audible.store(false);
 }
 
 // The real driver again, or the clock-paced silent one until it is back, so
@@ -230,7 +245,12 @@ void closeCurrent() {
 
 }  // namespace
 
-double sdlOutputDelay() { return heardDelay.load(std::memory_order_relaxed); }
+bool sdlOutputSteady() { return audible.load(std::memory_order_relaxed); }
+
+double sdlOutputDelay() {
+  if (!audible.load(std::memory_order_relaxed)) return 0.0;
+  return heardAt.load(std::memory_order_relaxed) - seconds(SDL_GetPerformanceCounter());
+}
 
 int openAudioOutput(int rate, int bufferFrames, AudioFill fill, void* user, AudioOutputStatus* status) {
   *status = AudioOutputStatus{};

@@ -4,8 +4,12 @@
 
 namespace platform {
 
-// Seconds from a callback's return to the start of its buffer leaving the
-// speakers: 0 while the output is silent or closed.
+// Called from the callback: seconds from now to the first frame of its buffer
+// leaving the speakers; 0 while the output is silent or closed.
 double sdlOutputDelay();
+
+// Whether sdlOutputDelay comes from a real device's history of pulls, which
+// keeps it steady from one callback to the next.
+bool sdlOutputSteady();
 
 }  // namespace platform

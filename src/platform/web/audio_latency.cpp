@@ -7,4 +7,6 @@ namespace platform {
 
 double audioOutputLatency() { return pixelfolk_page_audio_latency(); }
 
+double audioOutputWanderBuffers() { return kBurstyWanderBuffers; }
+
 }  // namespace platform

@@ -1,0 +1,29 @@
+#include "platform/sdl/audio_heard_time.h"
+
+#include <algorithm>
+
+namespace platform {
+
+void HeardTime::reset(int rate, int bufferFrames, double firstFrameDelay, double leastDelay) {
+  rate_ = std::max(rate, 1);
+  // About a second of pulls: enough that one of them came on time on a busy
+  // machine, short enough to follow a device that ran dry.
+  window_ = std::clamp(rate_ / std::max(bufferFrames, 1), 1, kMostPulls);
+  firstFrameDelay_ = firstFrameDelay;
+  leastDelay_ = leastDelay;
+  framesBefore_ = 0;
+  pulls_ = 0;
+}
+
+double HeardTime::pull(double now, int frames) {
+  const double offset = static_cast<double>(framesBefore_) / rate_;
+  const double start = now - offset;
+  framesBefore_ += std::max(frames, 0);
+  // A stream's first pull finds nothing queued; it bounds nothing later.
+  if (pulls_++ == 0) return now + leastDelay_;
+  starts_[static_cast<size_t>((pulls_ - 2) % window_)] = start;
+  const auto used = static_cast<std::ptrdiff_t>(std::min<int64_t>(pulls_ - 1, window_));
+  return *std::min_element(starts_.begin(), starts_.begin() + used) + firstFrameDelay_ + offset;
+}
+
+}  // namespace platform
