@@ -23,8 +23,14 @@ class HeardTime {
   // A pull at `now` (seconds) of `frames` frames: when its first frame is heard.
   double pull(double now, int frames);
 
+  // Whether the stream has pulled long enough for the estimate to keep still:
+  // a server starting a sink, or a stream just opened, pulls erratically at
+  // first.
+  bool settled() const { return pulls_ > kSettlingWindows * window_; }
+
  private:
   static constexpr int kMostPulls = 64;
+  static constexpr int kSettlingWindows = 3;
   int rate_ = 44100;
   int window_ = 1;
   double firstFrameDelay_ = 0.0;

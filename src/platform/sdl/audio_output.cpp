@@ -60,6 +60,7 @@ std::atomic<int64_t> pulls{0};
 // SDL's counter); meaningless while silent.
 std::atomic<double> heardAt{0.0};
 std::atomic<bool> audible{false};
+std::atomic<bool> settled{false};
 
 std::thread watchdog;
 std::condition_variable watchdogWake;
@@ -122,6 +123,7 @@ void callback(void* /*unused*/, Uint8* stream, int length) {
     pacedCallback(stream, length);
   } else {
     heardAt.store(current.heard.pull(seconds(SDL_GetPerformanceCounter()), frames), std::memory_order_relaxed);
+    settled.store(current.heard.settled(), std::memory_order_relaxed);
     current.fill(current.user, reinterpret_cast<int16_t*>(stream), frames);
   }
 }
@@ -146,6 +148,7 @@ void startDevice(SDL_AudioDeviceID device, const char* driver) {
                       kQueuedBuffersAtPull * current.bufferFrames / current.rate + kServerDelaySeconds,
                       kServerDelaySeconds);
   audible.store(!current.pacedByClock);
+  settled.store(false);
   lastPull.store(SDL_GetPerformanceCounter());
   pulls.store(0);
   SDL_PauseAudioDevice(device, 0);
@@ -245,7 +248,7 @@ void closeCurrent() {
 
 }  // namespace
 
-bool sdlOutputSteady() { return audible.load(std::memory_order_relaxed); }
+bool sdlOutputSteady() { return audible.load(std::memory_order_relaxed) && settled.load(std::memory_order_relaxed); }
 
 double sdlOutputDelay() {
   if (!audible.load(std::memory_order_relaxed)) return 0.0;

@@ -8,8 +8,8 @@ namespace platform {
 // leaving the speakers; 0 while the output is silent or closed.
 double sdlOutputDelay();
 
-// Whether sdlOutputDelay comes from a real device's history of pulls, which
-// keeps it steady from one callback to the next.
+// Whether sdlOutputDelay comes from a real device's history of pulls, long
+// enough to keep it steady from one callback to the next.
 bool sdlOutputSteady();
 
 }  // namespace platform
