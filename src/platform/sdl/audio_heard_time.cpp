@@ -19,11 +19,17 @@ double HeardTime::pull(double now, int frames) {
   const double offset = static_cast<double>(framesBefore_) / rate_;
   const double start = now - offset;
   framesBefore_ += std::max(frames, 0);
-  // A stream's first pull finds nothing queued; it bounds nothing later.
-  if (pulls_++ == 0) return now + leastDelay_;
+  // A stream's first pull finds nothing queued: H is no earlier than its
+  // frames are heard, for good (a device that runs dry only moves H later),
+  // which keeps the pulls that fill the queue at the start from counting as
+  // early ones.
+  if (pulls_++ == 0) {
+    firstHeard_ = now + leastDelay_;
+    return firstHeard_;
+  }
   starts_[static_cast<size_t>((pulls_ - 2) % window_)] = start;
   const auto used = static_cast<std::ptrdiff_t>(std::min<int64_t>(pulls_ - 1, window_));
-  return *std::min_element(starts_.begin(), starts_.begin() + used) + firstFrameDelay_ + offset;
+  return std::max(*std::min_element(starts_.begin(), starts_.begin() + used) + firstFrameDelay_, firstHeard_) + offset;
 }
 
 }  // namespace platform

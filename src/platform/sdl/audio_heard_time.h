@@ -14,7 +14,7 @@ namespace platform {
 // delayed by the one before) gives less. The least over the last second is
 // that of a pull on time; a device that ran dry is followed once its earlier
 // pulls leave the window. A stream's first pull finds nothing queued: its
-// frames are heard after the server's own delay.
+// frames are heard after the server's own delay, and H is never earlier.
 class HeardTime {
  public:
   // A stream just opened; `leastDelay` is the server's own.
@@ -37,6 +37,7 @@ class HeardTime {
   double leastDelay_ = 0.0;
   int64_t framesBefore_ = 0;
   int64_t pulls_ = 0;
+  double firstHeard_ = 0.0;  // H as the stream's first pull bounds it
   std::array<double, kMostPulls> starts_{};
 };
 
