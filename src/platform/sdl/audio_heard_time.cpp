@@ -1,6 +1,7 @@
 #include "platform/sdl/audio_heard_time.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace platform {
 
