@@ -7,6 +7,7 @@
 #include "app/frame_clock.h"
 #include "app/precision_timer.h"
 #include "app/rehearsed_show.h"
+#include "app/seen_delay.h"
 #include "app/show_loop.h"
 #include "app/show_startup.h"
 #include "app/transport.h"
@@ -28,19 +29,24 @@ struct Show {
   Font& font;
   FrameClock& clock;
   const Transport& transport;
+  SeenDelay seen;
 };
 
 // One pass of the loop; after the last frame the show ends here. The frame
-// reads the counts of its own show time, whatever the sound device did.
+// reads the counts of the show time at which it will be seen, whatever the
+// sound device did.
 void showFrame(void* user) {
   Show& show = *static_cast<Show*>(user);
   if (runShowPass(
           show.clock, [&] { return show.timer->seconds(); },
           [&](const FrameClock& c) {
-            show.transport.setCounts(c.currentTime - c.startTime);
+            show.transport.setCounts(c.currentTime - c.startTime + show.seen.seconds());
             runScene(show.data, c, show.font);
           },
-          [] { displayPresent(Screen::pixels); })) {
+          [&] {
+            displayPresent(Screen::pixels);
+            show.seen.measure(show.clock.currentTime, show.timer->seconds());
+          })) {
     return;
   }
   // The show's objects are left to the end of the process, as after Escape.
@@ -84,7 +90,7 @@ int runShow() {
   transport.setPosition(musicStart);
   transport.play();
 
-  Show show{timer, *data, *font, clock, transport};
+  Show show{timer, *data, *font, clock, transport, SeenDelay()};
   platform::runFrameLoop(showFrame, &show);
 }
 

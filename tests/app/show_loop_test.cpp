@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
+#include "app/seen_delay.h"
 #include "platform/frame_loop.h"
 
 namespace {
@@ -77,4 +79,31 @@ TEST(ShowLoop, DesktopDriverCallsThePassUntilTheProcessLeaves) {
                    &calls),
                Left);
   EXPECT_EQ(calls, 5);
+}
+
+// The plain show reads its counts for the moment its frame will be seen: the
+// estimate follows the display's pace and shrugs off a stall.
+TEST(SeenDelay, FollowsThePresentsPaceNotItsStalls) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<double, int>> delays;  // a delay, so many frames in a row
+    double expected;
+    double within;
+  };
+  const double refresh = 1.0 / 60.0;
+  const Case cases[] = {
+      {"a display synced at 60 Hz", {{refresh, 1}}, refresh, 1e-9},
+      {"no sync: drawing and present alone", {{0.004, 300}}, 0.004, 1e-9},
+      {"a stall of two seconds just now", {{refresh, 300}, {2.0, 1}}, refresh, 0.003},
+      {"the window moved to a 60-Hz screen", {{0.004, 300}, {refresh, 120}}, refresh, 0.0005},
+      {"a clock read after the present", {{-0.5, 1}}, 0.0, 1e-9},
+  };
+  for (const Case& c : cases) {
+    SeenDelay seen;
+    double readAt = 100.0;
+    for (const auto& [delay, frames] : c.delays) {
+      for (int i = 0; i < frames; ++i, readAt += refresh) seen.measure(readAt, readAt + delay);
+    }
+    EXPECT_NEAR(seen.seconds(), c.expected, c.within) << c.name;
+  }
 }
