@@ -40,11 +40,14 @@ void ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, doubl
     return;
   }
   const int rate = renderer_.rate() > 0 ? renderer_.rate() : 44100;
+  if (catchingUp_) seenMoves_ = placeMoves(place) - 1;
   const Followed followed = followClock(place, heardAt, rate, frames, position_, &seenMoves_);
+  catchingUp_ = false;
   if (followed.position > position_) {
     skip(static_cast<int>(std::min<int64_t>(followed.position - position_, rate / 4)));
     // Still catching up: silence rather than snatches of the music on the way.
-    if (followed.position > position_) {
+    catchingUp_ = followed.position > position_;
+    if (catchingUp_) {
       std::memset(out, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
       return;
     }

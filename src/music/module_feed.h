@@ -40,4 +40,7 @@ class ModuleFeed {
   int tickOffset_ = 0;  // frames of the current tick already handed out
   int64_t position_ = 0;
   uint64_t seenMoves_ = 0;
+  // A move to the clock's place not yet reached, a quarter second at a time:
+  // the next buffer goes on with it, whatever the tolerance.
+  bool catchingUp_ = false;
 };

@@ -35,10 +35,12 @@ double musicRealTime() {
   return static_cast<double>(platform::readCounter()) * secondsPerCount;
 }
 
+uint64_t placeMoves(const MusicPlace& place) { return place.jumps + place.starts + platform::audioOutputStreams(); }
+
 Followed followClock(const MusicPlace& place, double heardAt, int rate, int bufferFrames, int64_t position,
                      uint64_t* seenMoves) {
   const int64_t wanted = std::llround(place.at(heardAt) * rate);
-  const uint64_t moves = place.jumps + place.starts;
+  const uint64_t moves = placeMoves(place);
   const bool jumped = moves != *seenMoves;
   *seenMoves = moves;
   const int64_t tolerance = std::max(std::llround(kMusicDriftTolerance * rate),

@@ -46,10 +46,15 @@ class MusicClock {
 // the audio callback's "now".
 double musicRealTime();
 
+// What moves a player to the clock's place at once, however near it is: the
+// place's jumps and starts, and the output's new streams. A player that keeps
+// the last count it saw, less one, moves at its next buffer.
+uint64_t placeMoves(const MusicPlace& place);
+
 // How a player that has handed out its music up to frame `position` meets
 // the clock with a buffer heard from `heardAt`: it goes on from `position`
-// after `silence` frames of silence. A seek or a start since `seenMoves`
-// (the sum of the place's jumps and starts, updated here)
+// after `silence` frames of silence. A move since `seenMoves` (placeMoves,
+// updated here)
 // or a player behind by more than the tolerance moves to the clock's frame;
 // a player ahead by more waits in silence rather than play a stretch twice.
 // `bufferFrames` is the size of the buffer being filled; the tolerance grows

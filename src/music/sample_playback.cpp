@@ -21,7 +21,7 @@ void SamplePlayback::fill(int16_t* out, int frameCount, double heardAt) {
     std::memset(out, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
     return;
   }
-  if (std::exchange(moved_, false)) seenMoves_ = place.jumps + place.starts - 1;
+  if (std::exchange(moved_, false)) seenMoves_ = placeMoves(place) - 1;
   const Followed followed = followClock(place, heardAt, rate_, static_cast<int>(frames), position_, &seenMoves_);
   position_ = followed.position;
   const int64_t silent = std::min(frames, followed.silence);

@@ -2,6 +2,8 @@
 // the music of the moment its buffer will leave the speakers.
 #pragma once
 
+#include <cstdint>
+
 namespace platform {
 
 // Called from the audio callback: seconds from now to the moment the first
@@ -21,5 +23,10 @@ double audioOutputLatency();
 // taken from its history, keeps still: 0.
 inline constexpr double kBurstyWanderBuffers = 2.0;
 double audioOutputWanderBuffers();
+
+// How many streams the output has started: a reopened device, or the silent
+// output taking over from a lost one, plays from its own start, so a player
+// places its music afresh at a new stream's first buffer.
+uint64_t audioOutputStreams();
 
 }  // namespace platform

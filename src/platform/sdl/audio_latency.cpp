@@ -6,6 +6,8 @@ namespace platform {
 
 double audioOutputLatency() { return sdlOutputDelay(); }
 
+uint64_t audioOutputStreams() { return sdlOutputStreams(); }
+
 double audioOutputWanderBuffers() { return sdlOutputSteady() ? 0.0 : kBurstyWanderBuffers; }
 
 }  // namespace platform

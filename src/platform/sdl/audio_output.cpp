@@ -61,6 +61,7 @@ std::atomic<int64_t> pulls{0};
 std::atomic<double> heardAt{0.0};
 std::atomic<bool> audible{false};
 std::atomic<bool> settled{false};
+std::atomic<uint64_t> streams{0};
 
 std::thread watchdog;
 std::condition_variable watchdogWake;
@@ -78,15 +79,15 @@ constexpr double kRetrySeconds = 0.5;
 constexpr double kLongestRetrySeconds = 8.0;
 
 // How long the first frame of a buffer pulled on time waits to be heard: the
-// queue left when the device asks for another buffer, plus the sink's own
-// latency. PulseAudio reports its stream's queue as three quarters of a
-// buffer on average (pactl list sink-inputs: buffer latency; the sink adds
-// about 3 ms): a buffer is asked for when about a quarter of one is left, and
-// the notes as recorded from the sink agree within a few milliseconds
-// (docs/sound.md). SDL says nothing of it; other servers and drivers hold
-// about as much.
-constexpr double kQueuedBuffersAtPull = 0.25;
-constexpr double kServerDelaySeconds = 0.003;
+// queue the device keeps. SDL says nothing of it. Asked for a buffer's worth
+// of latency, PulseAudio gives a quarter of it to the sink and keeps the
+// rest queued for the stream, and SDL's next pull comes as soon as the queue
+// has taken the whole of the last buffer: a click at the start of every
+// buffer, recorded from a null sink's monitor, was heard 34.8 ms after its
+// pull on time at 2048 frames, with the recorder at 5 or 20 ms; a stream's
+// very first buffer 31 to 35 ms after its pull, as its queue fills before it
+// plays (docs/sound.md). Other servers and drivers hold about as much.
+constexpr double kQueuedBuffersAtPull = 0.75;
 
 double seconds(Uint64 counter) {
   return static_cast<double>(counter) / static_cast<double>(SDL_GetPerformanceFrequency());
@@ -145,10 +146,11 @@ void startDevice(SDL_AudioDeviceID device, const char* driver) {
   current.firstCall = 0;
   current.framesPlayed = 0;
   current.heard.reset(current.rate, current.bufferFrames,
-                      kQueuedBuffersAtPull * current.bufferFrames / current.rate + kServerDelaySeconds,
-                      kServerDelaySeconds);
+                      kQueuedBuffersAtPull * current.bufferFrames / current.rate,
+                      kQueuedBuffersAtPull * current.bufferFrames / current.rate);
   audible.store(!current.pacedByClock);
   settled.store(false);
+  streams.fetch_add(1);
   lastPull.store(SDL_GetPerformanceCounter());
   pulls.store(0);
   SDL_PauseAudioDevice(device, 0);
@@ -247,6 +249,8 @@ void closeCurrent() {
 }
 
 }  // namespace
+
+uint64_t sdlOutputStreams() { return streams.load(std::memory_order_relaxed); }
 
 bool sdlOutputSteady() { return audible.load(std::memory_order_relaxed) && settled.load(std::memory_order_relaxed); }
 

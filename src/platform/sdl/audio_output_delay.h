@@ -2,6 +2,8 @@
 // desktop's audioOutputLatency.
 #pragma once
 
+#include <cstdint>
+
 namespace platform {
 
 // Called from the callback: seconds from now to the first frame of its buffer
@@ -11,5 +13,8 @@ double sdlOutputDelay();
 // Whether sdlOutputDelay comes from a real device's history of pulls, long
 // enough to keep it steady from one callback to the next.
 bool sdlOutputSteady();
+
+// Streams started since the process began.
+uint64_t sdlOutputStreams();
 
 }  // namespace platform

@@ -7,6 +7,9 @@ namespace platform {
 
 double audioOutputLatency() { return pixelfolk_page_audio_latency(); }
 
+// The page keeps one audio context for good.
+uint64_t audioOutputStreams() { return 0; }
+
 double audioOutputWanderBuffers() { return kBurstyWanderBuffers; }
 
 }  // namespace platform
