@@ -31,11 +31,21 @@ class ModuleFeed {
   // takes long, with silence until the clock's place is reached.
   void follow(int16_t* out, int frames, const MusicPlace& place, double heardAt);
 
+  // How far off the clock a player may be before it is nudged, and how much
+  // faster or slower it then plays: one frame in a buffer, 0.05 % at 2048
+  // frames, far below what an ear can tell, and still twice the drift of a
+  // device's clock; more would follow the heard time's own jitter.
+  static constexpr double kNudgeFrom = 0.0015;
+
  private:
   ModuleRenderer& renderer_;
   TriggerSink sink_;
   void* user_;
-  std::vector<int16_t> tick_;  // the current tick, interleaved
+  // Plays `frames` frames made of `source` frames of the music, stretched.
+  void fillStretched(int16_t* out, int frames, int source);
+
+  std::vector<int16_t> tick_;
+  std::vector<int16_t> stretch_;  // the source of a nudged buffer  // the current tick, interleaved
   int tickFrames_ = 0;
   int tickOffset_ = 0;  // frames of the current tick already handed out
   int64_t position_ = 0;

@@ -47,5 +47,6 @@ Followed followClock(const MusicPlace& place, double heardAt, int rate, int buff
                                      std::llround(platform::audioOutputWanderBuffers() * bufferFrames));
   if (jumped || wanted - position > tolerance) return {wanted, 0};
   if (position - wanted > tolerance) return {position, position - wanted};
-  return {position, 0};
+  const bool steady = platform::audioOutputWanderBuffers() == 0.0;
+  return {position, 0, steady ? position - wanted : 0};
 }

@@ -59,9 +59,14 @@ uint64_t placeMoves(const MusicPlace& place);
 // a player ahead by more waits in silence rather than play a stretch twice.
 // `bufferFrames` is the size of the buffer being filled; the tolerance grows
 // with it as the output's heard time wanders (platform/audio_latency.h).
+// Within the tolerance, where the output's heard time keeps still, `ahead`
+// says how far the player is ahead of the clock (behind when negative), for
+// it to play a hair slower or faster until it is on the clock again: a sound
+// device's clock runs some hundred parts per million off the computer's.
 struct Followed {
   int64_t position = 0;
   int64_t silence = 0;
+  int64_t ahead = 0;
 };
 Followed followClock(const MusicPlace& place, double heardAt, int rate, int bufferFrames, int64_t position,
                      uint64_t* seenMoves);

@@ -90,6 +90,35 @@ std::vector<int64_t> bestLags(const Signal& recEnv, int64_t at, int64_t length, 
 
 }  // namespace
 
+int64_t localOffset(const Signal& recording, const Signal& soundtrack, const Stretch& stretch, int64_t i, int rate) {
+  const int64_t window = rate / 10;
+  const int64_t t = std::clamp(i, stretch.start, std::max(stretch.start, stretch.end - window));
+  const int64_t end = std::min(t + window, stretch.end);
+  const int64_t around = stretch.offsetAt(t);
+  int64_t best = around;
+  double bestR = -2;
+  for (int64_t d = -rate / 2000; d <= rate / 2000; ++d) {
+    const double r = correlation(recording, soundtrack, t, end, around + d);
+    if (r > bestR) {
+      bestR = r;
+      best = around + d;
+    }
+  }
+  return best;
+}
+
+double stretchCorrelation(const Signal& recording, const Signal& soundtrack, const Stretch& stretch, int rate) {
+  const int64_t window = rate / 10;
+  double sum = 0, weight = 0;
+  for (int64_t t = stretch.start; t < stretch.end; t += window) {
+    const int64_t end = std::min(t + window, stretch.end);
+    const double energy = std::pow(10.0, levelDb(recording, t, end) / 10.0) * static_cast<double>(end - t);
+    sum += correlation(recording, soundtrack, t, end, localOffset(recording, soundtrack, stretch, t, rate)) * energy;
+    weight += energy;
+  }
+  return weight > 0 ? sum / weight : 0.0;
+}
+
 std::vector<Stretch> alignRecording(const Signal& recording, const Signal& soundtrack, int rate) {
   const int window = rate / 10;  // what one step checks
   // Envelopes at 10 ms for a search over the whole soundtrack, at 1 ms to
@@ -104,7 +133,7 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
       if (!stretches.empty()) stretches.back().end = t + window;
       continue;
     }
-    if (!stretches.empty() && correlation(recording, soundtrack, t, t + window, stretches.back().offset) > 0.9) {
+    if (!stretches.empty() && correlation(recording, soundtrack, t, t + window, stretches.back().endOffset) > 0.9) {
       stretches.back().end = t + window;
       continue;
     }
@@ -117,7 +146,7 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
     for (const int64_t radius : {int64_t{3}, int64_t{15}, int64_t{1000}}) {
       int64_t lo = 0, hi = static_cast<int64_t>(refCoarse.size());
       if (!stretches.empty()) {
-        const int64_t last = (t - stretches.back().offset) / coarse;
+        const int64_t last = (t - stretches.back().endOffset) / coarse;
         lo = last - radius * rate / coarse;
         hi = last + radius * rate / coarse;
       }
@@ -141,8 +170,9 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
     if (fine < 0.9) continue;
     // The same place again after a dent (a silence, a glitch, a few samples
     // the recorder lost): the same stretch.
-    if (!stretches.empty() && std::llabs(offset - stretches.back().offset) <= rate / 2000) {
+    if (!stretches.empty() && std::llabs(offset - stretches.back().endOffset) <= rate / 2000) {
       stretches.back().end = t + window;
+      stretches.back().endOffset = offset;
       continue;
     }
     // The new place starts where the recording's sound came back.
@@ -151,7 +181,7 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
       while (start > stretches.back().start && std::fabs(recording[static_cast<size_t>(start - 1)]) > kSilent) --start;
       stretches.back().end = std::min(stretches.back().end, start);
     }
-    stretches.push_back(Stretch{start, t + window, offset});
+    stretches.push_back(Stretch{start, t + window, offset, offset});
   }
   // Silence after a stretch's last sound (the show's end) is none of it.
   for (Stretch& s : stretches) {
@@ -180,7 +210,7 @@ std::vector<Silence> insertedSilences(const Signal& recording, const Signal& sou
       while (s + 1 < stretches.size() && stretches[s + 1].start <= i) ++s;
       // The place the music was at before the silence: a silence that the
       // soundtrack has there too is the music's own.
-      const int64_t offset = stretches[s].offset;
+      const int64_t offset = stretches[s].offsetAt(i);
       if (levelDb(soundtrack, i - offset, j - offset) > -60.0) found.push_back(Silence{i, j - i});
     }
     i = j;

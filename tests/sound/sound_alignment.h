@@ -3,23 +3,41 @@
 // and the silences the player inserted between them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 // Mono samples in [-1, 1] at one rate.
 using Signal = std::vector<float>;
 
-// Recording samples [start, end) match soundtrack sample (index - offset).
+// Recording samples [start, end) match soundtrack sample (index - offset)
+// at the start, (index - endOffset) at the end, and places in between
+// (a player that plays a hair faster or slower to keep the show's clock).
 struct Stretch {
   int64_t start = 0;
   int64_t end = 0;
   int64_t offset = 0;
+  int64_t endOffset = 0;
+
+  int64_t offsetAt(int64_t i) const {
+    if (end <= start) return offset;
+    return offset + (endOffset - offset) * (std::clamp(i, start, end) - start) / (end - start);
+  }
 };
 
 // Stretches in recording order. A stretch ends where the recording stops
-// matching the place it was at (a gap that shifted the music, a jump);
+// matching the place it was at (a gap that shifted the music, a jump), or
+// one within half a millisecond of it;
 // silent parts of the recording belong to the stretch around them.
 std::vector<Stretch> alignRecording(const Signal& recording, const Signal& soundtrack, int rate);
+
+// The stretch's place around recording sample i: the best match within half
+// a millisecond of offsetAt(i), over a tenth of a second from there.
+int64_t localOffset(const Signal& recording, const Signal& soundtrack, const Stretch& stretch, int64_t i, int rate);
+
+// Normalised correlation of a stretch with the soundtrack, a tenth of a
+// second at a time at the stretch's place there.
+double stretchCorrelation(const Signal& recording, const Signal& soundtrack, const Stretch& stretch, int rate);
 
 // Normalised correlation of recording [start, end) with the soundtrack at
 // `offset`: 1 for the same sound at any level.

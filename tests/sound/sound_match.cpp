@@ -174,7 +174,7 @@ int events(const char* module, const char* recordingPath, const char* probePath)
     const Stretch* heardIn = nullptr;
     int64_t nearest = kRate;
     for (const Stretch& s : stretches) {
-      const int64_t away = std::max<int64_t>({s.start - s.offset - note, note - (s.end - s.offset - 1), 0});
+      const int64_t away = std::max<int64_t>({s.start - s.offset - note, note - (s.end - s.endOffset - 1), 0});
       if (away <= nearest) {
         nearest = away;
         heardIn = &s;
@@ -184,7 +184,7 @@ int events(const char* module, const char* recordingPath, const char* probePath)
       std::printf("event \"%s\" at %.3f not found in the recording\n", mark.name, mark.showTime);
       continue;
     }
-    const double heard = wall.at(note + heardIn->offset);
+    const double heard = wall.at(note + localOffset(recording, soundtrack, *heardIn, note + heardIn->offset, kRate));
     const ScreenChange* shown = biggestChangeNear(changes, heard, 1.5);
     if (shown == nullptr) {
       std::printf("event \"%s\" at %.3f heard %.6f, no picture change near it\n", mark.name, mark.showTime, heard);
@@ -239,7 +239,7 @@ int compare(const char* module, int count, char** recordings) {
           "stretch from %.3f to %.3f offset %.4f correlation %.5f level %.2f soundtrack_level %.2f "
           "start_wall %.6f music_zero_wall %.6f\n",
           static_cast<double>(s.start) / kRate, static_cast<double>(s.end) / kRate,
-          static_cast<double>(s.offset) / kRate, correlation(recording, soundtrack, s.start, s.end, s.offset),
+          static_cast<double>(s.offset) / kRate, stretchCorrelation(recording, soundtrack, s, kRate),
           levelDb(recording, s.start, s.end), levelDb(soundtrack, s.start - s.offset, s.end - s.offset),
           wall.at(s.start), wall.at(s.start) - static_cast<double>(s.start - s.offset) / kRate);
     }

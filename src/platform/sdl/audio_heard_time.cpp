@@ -21,8 +21,7 @@ double HeardTime::pull(double now, int frames) {
   const double start = now - offset;
   framesBefore_ += std::max(frames, 0);
   // A stream's first pull finds nothing queued: H is no earlier than its
-  // frames are heard, for good (a device that runs dry only moves H later),
-  // which keeps the pulls that fill the queue at the start from counting as
+  // frames are heard while the stream settles, which keeps the pulls that fill the queue at the start from counting as
   // early ones.
   if (pulls_++ == 0) {
     firstHeard_ = now + leastDelay_;
@@ -30,7 +29,10 @@ double HeardTime::pull(double now, int frames) {
   }
   starts_[static_cast<size_t>((pulls_ - 2) % window_)] = start;
   const auto used = static_cast<std::ptrdiff_t>(std::min<int64_t>(pulls_ - 1, window_));
-  return std::max(*std::min_element(starts_.begin(), starts_.begin() + used) + firstFrameDelay_, firstHeard_) + offset;
+  const double heard = *std::min_element(starts_.begin(), starts_.begin() + used) + firstFrameDelay_;
+  // Once settled the pulls alone say it: a device whose clock runs fast
+  // plays its frames ever earlier than its first pull did.
+  return (settled() ? heard : std::max(heard, firstHeard_)) + offset;
 }
 
 }  // namespace platform

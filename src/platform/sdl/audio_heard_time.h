@@ -14,7 +14,8 @@ namespace platform {
 // delayed by the one before) gives less. The least over the last second is
 // that of a pull on time; a device that ran dry is followed once its earlier
 // pulls leave the window. A stream's first pull finds nothing queued: its
-// frames are heard after the server's own delay, and H is never earlier.
+// frames are heard after the server's own delay, and H is no earlier until
+// the estimate has settled.
 class HeardTime {
  public:
   // A stream just opened; `leastDelay` is the server's own.
