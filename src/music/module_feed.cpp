@@ -11,7 +11,7 @@ ModuleFeed::ModuleFeed(ModuleRenderer& renderer, TriggerSink sink, void* user)
       tick_(static_cast<size_t>(ModuleRenderer::maxTickFrames(renderer.rate())) * 2) {
   // Room for the largest buffer an output asks for, so that the audio thread
   // allocates nothing.
-  stretch_.reserve(static_cast<size_t>(8192 + 1) * 2);
+  stretch_.reserve(static_cast<size_t>(8192 + 8192 * kMostNudgePer2048 / 2048) * 2);
 }
 
 void ModuleFeed::fill(int16_t* out, int frames) {
@@ -63,11 +63,16 @@ void ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, doubl
   const int silent = static_cast<int>(std::clamp<int64_t>(ahead, 0, frames));
   std::memset(out, 0, static_cast<size_t>(silent) * 2 * sizeof(int16_t));
   const int rest = frames - silent;
-  // Off the clock by a little: a frame fewer of the music stretched over
-  // the buffer when ahead, a frame more when behind; no gap and no jump is
-  // heard.
+  // Off the clock by a little: fewer frames of the music stretched over the
+  // buffer when ahead, more when behind, by a frame for every millisecond
+  // off; no gap and no jump is heard.
   int64_t nudge = 0;
-  if (silent == 0 && std::llabs(followed.ahead) > std::llround(kNudgeFrom * rate)) nudge = followed.ahead > 0 ? 1 : -1;
+  const int64_t from = std::llround(kNudgeFrom * rate);
+  if (silent == 0 && std::llabs(followed.ahead) > from) {
+    const int64_t most = std::max(1, rest * kMostNudgePer2048 / 2048);
+    nudge = std::clamp<int64_t>(followed.ahead / (2 * from), -most, most);
+    if (nudge == 0) nudge = followed.ahead > 0 ? 1 : -1;
+  }
   if (nudge == 0) {
     fill(out + static_cast<size_t>(silent) * 2, rest);
   } else {

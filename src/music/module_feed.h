@@ -32,10 +32,11 @@ class ModuleFeed {
   void follow(int16_t* out, int frames, const MusicPlace& place, double heardAt);
 
   // How far off the clock a player may be before it is nudged, and how much
-  // faster or slower it then plays: one frame in a buffer, 0.05 % at 2048
-  // frames, far below what an ear can tell, and still twice the drift of a
-  // device's clock; more would follow the heard time's own jitter.
-  static constexpr double kNudgeFrom = 0.0015;
+  // faster or slower it then plays at most: four frames in 2048, 0.2 %, a
+  // thirtieth of a semitone, below what an ear can tell and ten times the
+  // drift of a device's clock; a millisecond off is made up in a second.
+  static constexpr double kNudgeFrom = 0.0005;
+  static constexpr int kMostNudgePer2048 = 4;
 
  private:
   ModuleRenderer& renderer_;

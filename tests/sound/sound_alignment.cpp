@@ -1,6 +1,7 @@
 #include "sound_alignment.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -52,6 +53,44 @@ double correlation(const Signal& recording, const Signal& soundtrack, int64_t st
     bb += y * y;
   }
   return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
+}
+
+double nearCorrelation(const Signal& recording, const Signal& soundtrack, int64_t start, int64_t end, int64_t offset) {
+  // Lanczos kernels (8 lobes) for shifts of the soundtrack by eighths of a
+  // sample, -1/2 to +1/2.
+  constexpr int kTaps = 8;
+  constexpr int kShifts = 9;
+  static const auto kernels = [] {
+    std::vector<std::array<double, 2 * kTaps>> k(kShifts);
+    const double pi = std::acos(-1.0);
+    for (int s = 0; s < kShifts; ++s) {
+      const double shift = (s - kShifts / 2) / 8.0;
+      for (int t = 0; t < 2 * kTaps; ++t) {
+        const double x = (t - kTaps + 1) - shift;
+        k[static_cast<size_t>(s)][static_cast<size_t>(t)] =
+            x == 0 ? 1.0 : kTaps * std::sin(pi * x) * std::sin(pi * x / kTaps) / (pi * pi * x * x);
+      }
+    }
+    return k;
+  }();
+  double best = correlation(recording, soundtrack, start, end, offset);
+  for (int s = 0; s < kShifts; ++s) {
+    if (s == kShifts / 2) continue;
+    const auto& k = kernels[static_cast<size_t>(s)];
+    double ab = 0, aa = 0, bb = 0;
+    for (int64_t i = start; i < end; ++i) {
+      const int64_t j = i - offset;
+      if (!inRange(recording, i) || !inRange(soundtrack, j - kTaps + 1) || !inRange(soundtrack, j + kTaps)) continue;
+      double y = 0;
+      for (int t = 0; t < 2 * kTaps; ++t) y += k[static_cast<size_t>(t)] * soundtrack[static_cast<size_t>(j - kTaps + 1 + t)];
+      const double x = recording[static_cast<size_t>(i)];
+      ab += x * y;
+      aa += x * x;
+      bb += y * y;
+    }
+    if (aa > 0 && bb > 0) best = std::max(best, ab / std::sqrt(aa * bb));
+  }
+  return best;
 }
 
 double levelDb(const Signal& signal, int64_t start, int64_t end) {
@@ -113,7 +152,7 @@ double stretchCorrelation(const Signal& recording, const Signal& soundtrack, con
   for (int64_t t = stretch.start; t < stretch.end; t += window) {
     const int64_t end = std::min(t + window, stretch.end);
     const double energy = std::pow(10.0, levelDb(recording, t, end) / 10.0) * static_cast<double>(end - t);
-    sum += correlation(recording, soundtrack, t, end, localOffset(recording, soundtrack, stretch, t, rate)) * energy;
+    sum += nearCorrelation(recording, soundtrack, t, end, localOffset(recording, soundtrack, stretch, t, rate)) * energy;
     weight += energy;
   }
   return weight > 0 ? sum / weight : 0.0;
@@ -133,9 +172,26 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
       if (!stretches.empty()) stretches.back().end = t + window;
       continue;
     }
-    if (!stretches.empty() && correlation(recording, soundtrack, t, t + window, stretches.back().endOffset) > 0.9) {
-      stretches.back().end = t + window;
-      continue;
+    if (!stretches.empty()) {
+      // The same place, or one a few samples on: a player nudged to the
+      // clock moves by four frames a buffer at most, some nine a window.
+      Stretch& last = stretches.back();
+      int64_t place = last.endOffset;
+      double r = correlation(recording, soundtrack, t, t + window, place);
+      for (int64_t d = -10; d <= 10; ++d) {
+        const double near = d == 0 ? r : correlation(recording, soundtrack, t, t + window, last.endOffset + d);
+        if (near > r) {
+          r = near;
+          place = last.endOffset + d;
+        }
+      }
+      if (r > 0.9 || nearCorrelation(recording, soundtrack, t, t + window, place) > 0.9) {
+        last.end = t + window;
+        last.endOffset = place;
+        last.places.resize(static_cast<size_t>((t - last.placesFrom) / window), last.places.back());
+        last.places.push_back(place);
+        continue;
+      }
     }
     // Two seconds of envelope from here, near the last place first (the
     // music repeats itself further away), then ever further.
@@ -171,8 +227,11 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
     // The same place again after a dent (a silence, a glitch, a few samples
     // the recorder lost): the same stretch.
     if (!stretches.empty() && std::llabs(offset - stretches.back().endOffset) <= rate / 2000) {
-      stretches.back().end = t + window;
-      stretches.back().endOffset = offset;
+      Stretch& last = stretches.back();
+      last.end = t + window;
+      last.endOffset = offset;
+      last.places.resize(static_cast<size_t>((t - last.placesFrom) / window), last.places.back());
+      last.places.push_back(offset);
       continue;
     }
     // The new place starts where the recording's sound came back.
@@ -181,7 +240,7 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
       while (start > stretches.back().start && std::fabs(recording[static_cast<size_t>(start - 1)]) > kSilent) --start;
       stretches.back().end = std::min(stretches.back().end, start);
     }
-    stretches.push_back(Stretch{start, t + window, offset, offset});
+    stretches.push_back(Stretch{start, t + window, offset, offset, t, window, {offset}});
   }
   // Silence after a stretch's last sound (the show's end) is none of it.
   for (Stretch& s : stretches) {

@@ -6,22 +6,29 @@
 #include <algorithm>
 #include <cstdint>
 #include <vector>
+#include <vector>
 
 // Mono samples in [-1, 1] at one rate.
 using Signal = std::vector<float>;
 
 // Recording samples [start, end) match soundtrack sample (index - offset)
-// at the start, (index - endOffset) at the end, and places in between
-// (a player that plays a hair faster or slower to keep the show's clock).
+// at the start, (index - endOffset) at the end, and (index - offsetAt(index))
+// in between: a player nudged to keep the show's clock plays a hair faster
+// or slower, and its place moves by a few samples a second.
 struct Stretch {
   int64_t start = 0;
   int64_t end = 0;
   int64_t offset = 0;
   int64_t endOffset = 0;
+  // The place found for each step of `step` samples from `placesFrom`.
+  int64_t placesFrom = 0;
+  int64_t step = 1;
+  std::vector<int64_t> places;
 
   int64_t offsetAt(int64_t i) const {
-    if (end <= start) return offset;
-    return offset + (endOffset - offset) * (std::clamp(i, start, end) - start) / (end - start);
+    if (places.empty()) return offset;
+    const int64_t k = std::clamp<int64_t>((i - placesFrom) / step, 0, static_cast<int64_t>(places.size()) - 1);
+    return places[static_cast<size_t>(k)];
   }
 };
 
@@ -42,6 +49,11 @@ double stretchCorrelation(const Signal& recording, const Signal& soundtrack, con
 // Normalised correlation of recording [start, end) with the soundtrack at
 // `offset`: 1 for the same sound at any level.
 double correlation(const Signal& recording, const Signal& soundtrack, int64_t start, int64_t end, int64_t offset);
+
+// The same, with the soundtrack shifted by the fraction of a sample within
+// half a sample that matches best: a player that plays a hair faster or
+// slower lands between samples.
+double nearCorrelation(const Signal& recording, const Signal& soundtrack, int64_t start, int64_t end, int64_t offset);
 
 // RMS level in dB full scale of samples [start, end), -200 for silence.
 double levelDb(const Signal& signal, int64_t start, int64_t end);

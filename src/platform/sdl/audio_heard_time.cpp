@@ -5,34 +5,33 @@
 
 namespace platform {
 
-void HeardTime::reset(int rate, int bufferFrames, double firstFrameDelay, double leastDelay) {
+void HeardTime::reset(int rate, int bufferFrames, double queueDelay) {
   rate_ = std::max(rate, 1);
-  // About a second of pulls: enough that one of them came on time on a busy
-  // machine, short enough to follow a device that ran dry.
-  window_ = std::clamp(rate_ / std::max(bufferFrames, 1), 1, kMostPulls);
-  firstFrameDelay_ = firstFrameDelay;
-  leastDelay_ = leastDelay;
+  window_ = std::clamp(kWindowSeconds * rate_ / std::max(bufferFrames, 1), 1, kMostPulls);
+  queueDelay_ = queueDelay;
   framesBefore_ = 0;
-  pulls_ = 0;
+  kept_ = 0;
+  heard_ = 0.0;
 }
 
 double HeardTime::pull(double now, int frames) {
   const double offset = static_cast<double>(framesBefore_) / rate_;
-  const double start = now - offset;
+  const double start = now - offset + queueDelay_;
   framesBefore_ += std::max(frames, 0);
-  // A stream's first pull finds nothing queued: H is no earlier than its
-  // frames are heard while the stream settles, which keeps the pulls that fill the queue at the start from counting as
-  // early ones.
-  if (pulls_++ == 0) {
-    firstHeard_ = now + leastDelay_;
-    return firstHeard_;
-  }
-  starts_[static_cast<size_t>((pulls_ - 2) % window_)] = start;
-  const auto used = static_cast<std::ptrdiff_t>(std::min<int64_t>(pulls_ - 1, window_));
-  const double heard = *std::min_element(starts_.begin(), starts_.begin() + used) + firstFrameDelay_;
-  // Once settled the pulls alone say it: a device whose clock runs fast
-  // plays its frames ever earlier than its first pull did.
-  return (settled() ? heard : std::max(heard, firstHeard_)) + offset;
+  // Everything handed out before this pull was heard by now: the device ran
+  // dry, or this is the stream's first pull.
+  if (kept_ == 0 || now > heard_ + offset) kept_ = 0;
+  starts_[static_cast<size_t>(kept_ % window_)] = start;
+  ++kept_;
+  // The third earliest (of enough pulls): a pull or two that the server asked
+  // for early, its own thread woken late and catching up, are not the
+  // device's pace.
+  const auto used = static_cast<std::ptrdiff_t>(std::min<int64_t>(kept_, window_));
+  std::copy(starts_.begin(), starts_.begin() + used, sorted_.begin());
+  const auto nth = sorted_.begin() + std::min<std::ptrdiff_t>(kOutliers, (used - 1) / 4);
+  std::nth_element(sorted_.begin(), nth, sorted_.begin() + used);
+  heard_ = *nth;
+  return heard_ + offset;
 }
 
 }  // namespace platform

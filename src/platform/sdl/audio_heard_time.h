@@ -7,39 +7,38 @@
 
 namespace platform {
 
-// A device plays its stream's frame F at H + F / rate, H fixed while it plays
-// unbroken and later after each time it runs dry. It asks for more when its
-// queue is down to the level it keeps: a pull on time, at t after F frames,
-// has H = t - F / rate + firstFrameDelay; a late one (a busy machine, a pull
-// delayed by the one before) gives less. The least over the last second is
-// that of a pull on time; a device that ran dry is followed once its earlier
-// pulls leave the window. A stream's first pull finds nothing queued: its
-// frames are heard after the server's own delay, and H is no earlier until
-// the estimate has settled.
+// A device plays its stream's frame F at H + F / rate. It asks for more when
+// its queue is down to the level it keeps, `queueDelay` seconds of sound: a
+// pull on time at t, after F frames, says H = t - F / rate + queueDelay; a
+// late one (a busy machine) says later, and only now and then does a server
+// ask early. The third earliest over the last few seconds is the estimate: it follows at once a device whose clock
+// runs fast, and one whose clock runs slow within a few seconds' drift, while
+// a second of late pulls moves nothing. A pull later than everything queued
+// could last finds the device run dry: its frames, and H, start afresh from
+// there, as at a stream's first pull, whose frames wait for the queue to fill.
 class HeardTime {
  public:
-  // A stream just opened; `leastDelay` is the server's own.
-  void reset(int rate, int bufferFrames, double firstFrameDelay, double leastDelay);
+  void reset(int rate, int bufferFrames, double queueDelay);
 
   // A pull at `now` (seconds) of `frames` frames: when its first frame is heard.
   double pull(double now, int frames);
 
-  // Whether the stream has pulled long enough for the estimate to keep still:
-  // a server starting a sink, or a stream just opened, pulls erratically at
-  // first.
-  bool settled() const { return pulls_ > kSettlingWindows * window_; }
+  // Whether the estimate has pulls enough to leave out those asked early: a
+  // stream's first pulls come in a burst that fills its queue.
+  bool settled() const { return kept_ > 4 * kOutliers; }
 
  private:
-  static constexpr int kMostPulls = 64;
-  static constexpr int kSettlingWindows = 3;
+  static constexpr int kMostPulls = 256;
+  static constexpr int kWindowSeconds = 4;
+  static constexpr int kOutliers = 2;
   int rate_ = 44100;
   int window_ = 1;
-  double firstFrameDelay_ = 0.0;
-  double leastDelay_ = 0.0;
+  double queueDelay_ = 0.0;
   int64_t framesBefore_ = 0;
-  int64_t pulls_ = 0;
-  double firstHeard_ = 0.0;  // H as the stream's first pull bounds it
+  int64_t kept_ = 0;     // pulls in the window since the last fresh start
+  double heard_ = 0.0;  // the estimate of H
   std::array<double, kMostPulls> starts_{};
+  std::array<double, kMostPulls> sorted_{};
 };
 
 }  // namespace platform

@@ -145,9 +145,7 @@ void startDevice(SDL_AudioDeviceID device, const char* driver) {
   current.pacedByClock = std::strcmp(driver, "dummy") == 0;
   current.firstCall = 0;
   current.framesPlayed = 0;
-  current.heard.reset(current.rate, current.bufferFrames,
-                      kQueuedBuffersAtPull * current.bufferFrames / current.rate,
-                      kQueuedBuffersAtPull * current.bufferFrames / current.rate);
+  current.heard.reset(current.rate, current.bufferFrames, kQueuedBuffersAtPull * current.bufferFrames / current.rate);
   audible.store(!current.pacedByClock);
   settled.store(false);
   streams.fetch_add(1);
