@@ -33,14 +33,14 @@ struct Show {
 };
 
 // One pass of the loop; after the last frame the show ends here. The frame
-// reads the counts of the show time at which it will be seen, whatever the
-// sound device did.
+// reads the counts of the show time at which it will be seen, half a frame
+// on (app/seen_delay.h), whatever the sound device did.
 void showFrame(void* user) {
   Show& show = *static_cast<Show*>(user);
   if (runShowPass(
           show.clock, [&] { return show.timer->seconds(); },
           [&](const FrameClock& c) {
-            show.transport.setCounts(c.currentTime - c.startTime + show.seen.seconds());
+            show.transport.setCounts(c.currentTime - c.startTime + show.seen.countsAhead());
             runScene(show.data, c, show.font);
           },
           [&] {

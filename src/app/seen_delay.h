@@ -1,8 +1,9 @@
 // How long after its reading of the clock a frame of the plain show is on
-// screen: its drawing, and its present, which waits for the display's
-// refresh where the display syncs to it. The frame reads the note counts for
-// that moment, so a note's picture is seen as the note is heard, rather than
-// a drawing and a refresh later.
+// screen: its drawing, and its present, which returns once the frame is
+// shown (platform/sdl/refresh_pacer.h). The frame reads the note counts for
+// that moment plus half a frame, so that a note's picture comes on the frame
+// seen nearest to the note, half a frame before it at most, rather than on
+// the first one after it, a drawing and a refresh later.
 #pragma once
 
 class SeenDelay {
@@ -11,6 +12,10 @@ class SeenDelay {
   void measure(double readAt, double shownAt);
   // The delay expected of the next frame, in seconds.
   double seconds() const { return seconds_; }
+  // Frame to frame, in seconds.
+  double period() const { return period_; }
+  // How far ahead of its reading a frame reads the counts.
+  double countsAhead() const { return seconds_ + period_ / 2; }
 
   // A single frame counts for this much of the estimate: a refresh missed now
   // and then barely moves it.
@@ -21,5 +26,7 @@ class SeenDelay {
 
  private:
   double seconds_ = 0.0;
-  bool measured_ = false;
+  double period_ = 0.0;
+  double lastRead_ = 0.0;
+  int frames_ = 0;
 };

@@ -95,8 +95,7 @@ void ModuleFeed::fillStretched(int16_t* out, int frames, int source) {
     const double f = at - j;
     for (int c = 0; c < 2; ++c) {
       const double p0 = sample(j - 1, c), p1 = sample(j, c), p2 = sample(j + 1, c), p3 = sample(j + 2, c);
-      const double v =
-          p1 + 0.5 * f * (p2 - p0 + f * (2 * p0 - 5 * p1 + 4 * p2 - p3 + f * (3 * (p1 - p2) + p3 - p0)));
+      const double v = p1 + 0.5 * f * (p2 - p0 + f * (2 * p0 - 5 * p1 + 4 * p2 - p3 + f * (3 * (p1 - p2) + p3 - p0)));
       out[static_cast<size_t>(i) * 2 + c] = static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
     }
   }

@@ -82,7 +82,8 @@ double nearCorrelation(const Signal& recording, const Signal& soundtrack, int64_
       const int64_t j = i - offset;
       if (!inRange(recording, i) || !inRange(soundtrack, j - kTaps + 1) || !inRange(soundtrack, j + kTaps)) continue;
       double y = 0;
-      for (int t = 0; t < 2 * kTaps; ++t) y += k[static_cast<size_t>(t)] * soundtrack[static_cast<size_t>(j - kTaps + 1 + t)];
+      for (int t = 0; t < 2 * kTaps; ++t)
+        y += k[static_cast<size_t>(t)] * soundtrack[static_cast<size_t>(j - kTaps + 1 + t)];
       const double x = recording[static_cast<size_t>(i)];
       ab += x * y;
       aa += x * x;
@@ -152,7 +153,8 @@ double stretchCorrelation(const Signal& recording, const Signal& soundtrack, con
   for (int64_t t = stretch.start; t < stretch.end; t += window) {
     const int64_t end = std::min(t + window, stretch.end);
     const double energy = std::pow(10.0, levelDb(recording, t, end) / 10.0) * static_cast<double>(end - t);
-    sum += nearCorrelation(recording, soundtrack, t, end, localOffset(recording, soundtrack, stretch, t, rate)) * energy;
+    sum +=
+        nearCorrelation(recording, soundtrack, t, end, localOffset(recording, soundtrack, stretch, t, rate)) * energy;
     weight += energy;
   }
   return weight > 0 ? sum / weight : 0.0;

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <vector>
-#include <vector>
 
 // Mono samples in [-1, 1] at one rate.
 using Signal = std::vector<float>;

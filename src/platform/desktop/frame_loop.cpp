@@ -1,4 +1,5 @@
 #include "platform/frame_loop.h"
+#include "platform/sdl/frame_pacing.h"
 
 namespace platform {
 
@@ -7,5 +8,7 @@ void waitForStart() {}
 void runFrameLoop(FramePass pass, void* user) {
   for (;;) pass(user);
 }
+
+bool presentPacesFrames() { return true; }
 
 }  // namespace platform

@@ -35,7 +35,7 @@ class HeardTime {
   int window_ = 1;
   double queueDelay_ = 0.0;
   int64_t framesBefore_ = 0;
-  int64_t kept_ = 0;     // pulls in the window since the last fresh start
+  int64_t kept_ = 0;    // pulls in the window since the last fresh start
   double heard_ = 0.0;  // the estimate of H
   std::array<double, kMostPulls> starts_{};
   std::array<double, kMostPulls> sorted_{};

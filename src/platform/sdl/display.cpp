@@ -12,6 +12,7 @@
 #include "platform/quiet_standard_error.h"
 #include "platform/sdl/display_formats.h"
 #include "platform/sdl/display_messages.h"
+#include "platform/sdl/refresh_pacer.h"
 #include "platform/sdl/show_window.h"
 
 namespace platform {
@@ -204,6 +205,7 @@ class SdlDisplayDevice final : public DisplayDevice {
 
   void flip() override {
     if (!drawPicture()) return;
+    pacer.waitForSlot();
     SDL_RenderPresent(renderer);
   }
 
@@ -288,6 +290,7 @@ class SdlDisplayDevice final : public DisplayDevice {
     renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
     if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, 0);
     if (renderer == nullptr) return fail("no renderer: %s", SDL_GetError());
+    pacer.start(renderer, window);
     return true;
   }
 
@@ -413,6 +416,7 @@ class SdlDisplayDevice final : public DisplayDevice {
   int32_t desktopSize[2] = {0, 0};
   uint32_t windowId = 0;
   SDL_Renderer* renderer = nullptr;
+  RefreshPacer pacer;
   SDL_Texture* texture = nullptr;
   SdlDisplayFormat format = {};
   int32_t modeWidth = 0;

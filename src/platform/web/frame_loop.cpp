@@ -2,6 +2,7 @@
 #include <emscripten.h>
 
 #include "platform/frame_loop.h"
+#include "platform/sdl/frame_pacing.h"
 
 // In page.js. The call suspends the program (Asyncify) until the page's click
 // resumes it; the page learns from it that a click now starts the show at once.
@@ -49,5 +50,7 @@ void runFrameLoop(FramePass pass, void* user) {
   emscripten_set_main_loop_arg(runPass, &loop, 0, 1);
   __builtin_unreachable();
 }
+
+bool presentPacesFrames() { return false; }
 
 }  // namespace platform
