@@ -3,7 +3,9 @@
 // the audio callback on the audio thread. The clock is the master: a player
 // hands out the music for the moment its buffer will be heard, and when what
 // it plays has drifted from that (an underrun, a stalled, suspended or
-// reopened device) it moves to the clock's place.
+// reopened device) it moves to the clock's place; a drift too small to move
+// for (a sound card's clock against the computer's) it plays away a hair
+// faster or slower (music/module_feed.h).
 #pragma once
 
 #include <cstdint>
