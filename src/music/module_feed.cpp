@@ -68,7 +68,8 @@ void ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, doubl
   // off; no gap and no jump is heard.
   int64_t nudge = 0;
   const int64_t from = std::llround(kNudgeFrom * rate);
-  if (silent == 0 && std::llabs(followed.ahead) > from) {
+  // Never a buffer so short that a frame more or fewer is much of it.
+  if (silent == 0 && rest >= kMostNudgePer2048 * 64 && std::llabs(followed.ahead) > from) {
     const int64_t most = std::max(1, rest * kMostNudgePer2048 / 2048);
     nudge = std::clamp<int64_t>(followed.ahead / (2 * from), -most, most);
     if (nudge == 0) nudge = followed.ahead > 0 ? 1 : -1;

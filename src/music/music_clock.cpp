@@ -43,10 +43,9 @@ Followed followClock(const MusicPlace& place, double heardAt, int rate, int buff
   const uint64_t moves = placeMoves(place);
   const bool jumped = moves != *seenMoves;
   *seenMoves = moves;
-  const int64_t tolerance = std::max(std::llround(kMusicDriftTolerance * rate),
-                                     std::llround(platform::audioOutputWanderBuffers() * bufferFrames));
+  const double wander = platform::audioOutputWanderBuffers();
+  const int64_t tolerance = std::max(std::llround(kMusicDriftTolerance * rate), std::llround(wander * bufferFrames));
   if (jumped || wanted - position > tolerance) return {wanted, 0};
   if (position - wanted > tolerance) return {position, position - wanted};
-  const bool steady = platform::audioOutputWanderBuffers() == 0.0;
-  return {position, 0, steady ? position - wanted : 0};
+  return {position, 0, wander == 0.0 ? position - wanted : 0};
 }

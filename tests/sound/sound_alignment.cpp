@@ -178,20 +178,17 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
       // The same place, or one a few samples on: a player nudged to the
       // clock moves by four frames a buffer at most, some nine a window.
       Stretch& last = stretches.back();
-      int64_t place = last.endOffset;
+      int64_t place = last.endOffset();
       double r = correlation(recording, soundtrack, t, t + window, place);
       for (int64_t d = -10; d <= 10; ++d) {
-        const double near = d == 0 ? r : correlation(recording, soundtrack, t, t + window, last.endOffset + d);
+        const double near = d == 0 ? r : correlation(recording, soundtrack, t, t + window, last.endOffset() + d);
         if (near > r) {
           r = near;
-          place = last.endOffset + d;
+          place = last.endOffset() + d;
         }
       }
       if (r > 0.9 || nearCorrelation(recording, soundtrack, t, t + window, place) > 0.9) {
-        last.end = t + window;
-        last.endOffset = place;
-        last.places.resize(static_cast<size_t>((t - last.placesFrom) / window), last.places.back());
-        last.places.push_back(place);
+        last.extend(t, t + window, place);
         continue;
       }
     }
@@ -204,7 +201,7 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
     for (const int64_t radius : {int64_t{3}, int64_t{15}, int64_t{1000}}) {
       int64_t lo = 0, hi = static_cast<int64_t>(refCoarse.size());
       if (!stretches.empty()) {
-        const int64_t last = (t - stretches.back().endOffset) / coarse;
+        const int64_t last = (t - stretches.back().endOffset()) / coarse;
         lo = last - radius * rate / coarse;
         hi = last + radius * rate / coarse;
       }
@@ -228,12 +225,8 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
     if (fine < 0.9) continue;
     // The same place again after a dent (a silence, a glitch, a few samples
     // the recorder lost): the same stretch.
-    if (!stretches.empty() && std::llabs(offset - stretches.back().endOffset) <= rate / 2000) {
-      Stretch& last = stretches.back();
-      last.end = t + window;
-      last.endOffset = offset;
-      last.places.resize(static_cast<size_t>((t - last.placesFrom) / window), last.places.back());
-      last.places.push_back(offset);
+    if (!stretches.empty() && std::llabs(offset - stretches.back().endOffset()) <= rate / 2000) {
+      stretches.back().extend(t, t + window, offset);
       continue;
     }
     // The new place starts where the recording's sound came back.
@@ -242,7 +235,7 @@ std::vector<Stretch> alignRecording(const Signal& recording, const Signal& sound
       while (start > stretches.back().start && std::fabs(recording[static_cast<size_t>(start - 1)]) > kSilent) --start;
       stretches.back().end = std::min(stretches.back().end, start);
     }
-    stretches.push_back(Stretch{start, t + window, offset, offset, t, window, {offset}});
+    stretches.push_back(Stretch{start, t + window, offset, t, window, {offset}});
   }
   // Silence after a stretch's last sound (the show's end) is none of it.
   for (Stretch& s : stretches) {

@@ -11,23 +11,29 @@
 using Signal = std::vector<float>;
 
 // Recording samples [start, end) match soundtrack sample (index - offset)
-// at the start, (index - endOffset) at the end, and (index - offsetAt(index))
-// in between: a player nudged to keep the show's clock plays a hair faster
-// or slower, and its place moves by a few samples a second.
+// at the start, and (index - offsetAt(index)) on from there: a player nudged
+// to keep the show's clock plays a hair faster or slower, and its place moves
+// by a few samples a second.
 struct Stretch {
   int64_t start = 0;
   int64_t end = 0;
   int64_t offset = 0;
-  int64_t endOffset = 0;
   // The place found for each step of `step` samples from `placesFrom`.
   int64_t placesFrom = 0;
   int64_t step = 1;
   std::vector<int64_t> places;
 
+  int64_t endOffset() const { return places.empty() ? offset : places.back(); }
   int64_t offsetAt(int64_t i) const {
     if (places.empty()) return offset;
     const int64_t k = std::clamp<int64_t>((i - placesFrom) / step, 0, static_cast<int64_t>(places.size()) - 1);
     return places[static_cast<size_t>(k)];
+  }
+  // The stretch goes on to `to`, at `place` for the step from `from`.
+  void extend(int64_t from, int64_t to, int64_t place) {
+    end = to;
+    places.resize(static_cast<size_t>((from - placesFrom) / step), endOffset());
+    places.push_back(place);
   }
 };
 

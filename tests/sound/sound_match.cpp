@@ -174,7 +174,7 @@ int events(const char* module, const char* recordingPath, const char* probePath)
     const Stretch* heardIn = nullptr;
     int64_t nearest = kRate;
     for (const Stretch& s : stretches) {
-      const int64_t away = std::max<int64_t>({s.start - s.offset - note, note - (s.end - s.endOffset - 1), 0});
+      const int64_t away = std::max<int64_t>({s.start - s.offset - note, note - (s.end - s.endOffset() - 1), 0});
       if (away <= nearest) {
         nearest = away;
         heardIn = &s;
