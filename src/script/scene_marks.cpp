@@ -28,17 +28,21 @@ std::vector<SceneMark> sceneMarks(const TriggerTimeline& timeline, double loadDe
   std::vector<SceneMark> marks{{"opening", 0.0}};
   const TriggerIndex notes(timeline);
   for (const auto& c : counted) {
-    double musicTime = timeline.timeOfHit(c.instrument, c.hit);
-    if (musicTime < 0.0) continue;
-    // frame / rate * rate may come out a hair below the frame: the mark is
-    // where the count has surely reached the note.
-    while (notes.hitsUpTo(c.instrument, musicTime) < c.hit) musicTime = std::nextafter(musicTime, 1e9);
-    marks.push_back({c.name, musicTime + loadDelay});
+    const double musicTime = timeCountReaches(timeline, notes, c.instrument, c.hit);
+    if (musicTime >= 0.0) marks.push_back({c.name, musicTime + loadDelay});
   }
   marks.push_back({"closing lines", kClosingLinesShown});
   std::stable_sort(marks.begin(), marks.end(),
                    [](const SceneMark& a, const SceneMark& b) { return a.showTime < b.showTime; });
   return marks;
+}
+
+double timeCountReaches(const TriggerTimeline& timeline, const TriggerIndex& notes, int instrument, int hit) {
+  double musicTime = timeline.timeOfHit(instrument, hit);
+  if (musicTime < 0.0) return musicTime;
+  // frame / rate * rate may come out a hair below the frame.
+  while (notes.hitsUpTo(instrument, musicTime) < hit) musicTime = std::nextafter(musicTime, 1e9);
+  return musicTime;
 }
 
 const char* sceneNameFor(int32_t hits1) {

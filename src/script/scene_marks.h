@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+class TriggerIndex;
 struct TriggerTimeline;
 
 struct SceneMark {
@@ -17,6 +18,10 @@ struct SceneMark {
 // mark whose note never comes is left out. `loadDelay` is the show time that
 // passes before the music starts.
 std::vector<SceneMark> sceneMarks(const TriggerTimeline& timeline, double loadDelay = 0.0);
+
+// The first music time at which an instrument's count has surely reached
+// `hit`, or a negative value if it never does.
+double timeCountReaches(const TriggerTimeline& timeline, const TriggerIndex& notes, int instrument, int hit);
 
 // The scene the script draws for these counts.
 const char* sceneNameFor(int32_t hits1);

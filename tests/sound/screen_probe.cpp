@@ -4,9 +4,11 @@
 //
 //   screen_probe WINDOW_ID OUT_FILE
 //
-// OUT_FILE holds records of an int64 nanosecond stamp followed by
-// kCells bytes: the luma of every 8th pixel of every 8th row. The probe ends
-// when the window goes away.
+// OUT_FILE holds a record for each change: two int64 nanosecond stamps, the
+// change came after the first (the grab before, which did not see it, was
+// asked for) and before the second (this grab's answer came), then the
+// coarse picture (screen_changes.h). The probe ends when the window goes
+// away.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -20,10 +22,9 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+#include "screen_changes.h"
 
-constexpr int kWidth = 640, kHeight = 480, kStep = 8;
-constexpr int kCells = (kWidth / kStep) * (kHeight / kStep);
+namespace {
 
 bool windowGone = false;
 int onError(Display* /*display*/, XErrorEvent* /*error*/) {
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
   const int screen = DefaultScreen(display);
   XShmSegmentInfo shm{};
   XImage* image = XShmCreateImage(display, DefaultVisual(display, screen), DefaultDepth(display, screen), ZPixmap,
-                                  nullptr, &shm, kWidth, kHeight);
+                                  nullptr, &shm, kProbeWidth, kProbeHeight);
   shm.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(image->bytes_per_line) * image->height, IPC_CREAT | 0600);
   shm.shmaddr = image->data = static_cast<char*>(shmat(shm.shmid, nullptr, 0));
   shm.readOnly = False;
@@ -64,29 +65,31 @@ int main(int argc, char** argv) {
   FILE* out = std::fopen(argv[2], "wb");
   if (out == nullptr) return 1;
 
-  std::array<uint8_t, kCells> last{}, cells{};
+  std::array<uint8_t, kProbeCells> last{}, cells{};
   bool first = true;
+  int64_t lastAsked = 0;
   timespec next{};
   clock_gettime(CLOCK_MONOTONIC, &next);
   while (!windowGone) {
+    const int64_t asked = now();
     if (!XShmGetImage(display, window, image, 0, 0, AllPlanes)) break;
-    XSync(display, False);
     if (windowGone) break;
-    const int64_t at = now();
-    int c = 0;
-    for (int y = kStep / 2; y < kHeight; y += kStep) {
-      for (int x = kStep / 2; x < kWidth; x += kStep) {
-        const unsigned long p = XGetPixel(image, x, y);
-        cells[static_cast<size_t>(c++)] =
-            static_cast<uint8_t>((((p >> 16) & 0xFF) * 77 + ((p >> 8) & 0xFF) * 150 + (p & 0xFF) * 29) >> 8);
+    const int64_t seen = now();
+    size_t c = 0;
+    for (int y = kProbeStep / 2; y < kProbeHeight; y += kProbeStep) {
+      for (int x = kProbeStep / 2; x < kProbeWidth; x += kProbeStep) {
+        cells[c++] = probeLuma(static_cast<uint32_t>(XGetPixel(image, x, y)));
       }
     }
     if (first || cells != last) {
-      std::fwrite(&at, sizeof at, 1, out);
+      const int64_t since = first ? asked : lastAsked;
+      std::fwrite(&since, sizeof since, 1, out);
+      std::fwrite(&seen, sizeof seen, 1, out);
       std::fwrite(cells.data(), 1, cells.size(), out);
       last = cells;
       first = false;
     }
+    lastAsked = asked;
     next.tv_nsec += 1000000;
     if (next.tv_nsec >= 1000000000) {
       next.tv_nsec -= 1000000000;

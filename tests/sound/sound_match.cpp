@@ -10,10 +10,12 @@
 //       at which the soundtrack's start would have been heard; the silences
 //       inserted into the music
 //   sound_match events DEMO.XM RECORDING PROBE
-//       for every note-driven scene change: when its note was heard (in the
-//       recording) and when the picture changed (in screen_probe's PROBE
-//       file), and shown minus heard; then their spread and the inserted
-//       silences (bench/sound)
+//       for every note-driven picture change (the scene changes and the
+//       opening's middle pictures; expected_changes.h): when its note was
+//       heard (in the recording) and when the picture changed as the show
+//       replayed on faked time changes it (in screen_probe's PROBE file; the
+//       show is the one beside DEMO.XM), and shown minus heard; then their
+//       spread and the inserted silences (bench/sound)
 //   sound_match marks DEMO.XM
 //       the note-driven scene changes, "NAME SHOW_TIME" with spaces in NAME
 //       as underscores
@@ -31,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "expected_changes.h"
 #include "music/trigger_timeline.h"
 #include "screen_changes.h"
 #include "script/scene_marks.h"
@@ -39,6 +42,9 @@
 namespace {
 
 constexpr int kRate = 44100;
+// How like the expected change a picture change must be to be taken for it
+// (the cosine of their sets of changed cells).
+constexpr double kLikeEnough = 0.5;
 
 int64_t nowNanoseconds() {
   timespec t{};
@@ -155,6 +161,15 @@ double quantile(std::vector<double> v, double q) {
   return i + 1 < v.size() ? v[i] + (at - static_cast<double>(i)) * (v[i + 1] - v[i]) : v[i];
 }
 
+void printSpread(const char* kind, const std::vector<double>& offsets, size_t missed) {
+  std::printf("shown_minus_heard_ms %s events %zu", kind, offsets.size());
+  if (!offsets.empty()) {
+    std::printf(" median %.1f p10 %.1f p90 %.1f min %.1f max %.1f", quantile(offsets, 0.5), quantile(offsets, 0.1),
+                quantile(offsets, 0.9), quantile(offsets, 0.0), quantile(offsets, 1.0));
+  }
+  std::printf(" not_found %zu\n", missed);
+}
+
 int events(const char* module, const char* recordingPath, const char* probePath) {
   TriggerTimeline timeline;
   Signal soundtrack, recording;
@@ -162,12 +177,14 @@ int events(const char* module, const char* recordingPath, const char* probePath)
   const std::vector<ScreenChange> changes = readScreenChanges(probePath);
   const WallClock wall(recordingPath);
   const std::vector<Stretch> stretches = alignRecording(recording, soundtrack, kRate);
-  std::vector<double> offsets;
-  for (const SceneMark& mark : sceneMarks(timeline)) {
-    // The opening starts the show and the closing lines come by the clock:
-    // no note of theirs to hear.
-    if (mark.showTime <= 0.0 || std::strcmp(mark.name, "closing lines") == 0) continue;
-    const int64_t note = static_cast<int64_t>(mark.showTime * kRate);
+  const std::string modulePath = module;
+  const size_t slash = modulePath.rfind('/');
+  const std::string showDir = slash == std::string::npos ? "." : modulePath.substr(0, slash + 1);
+  std::vector<double> scenes, pictures;
+  size_t scenesMissed = 0, picturesMissed = 0;
+  for (const ExpectedChange& expected : expectedChanges(showDir, timeline)) {
+    const bool scene = expected.scene;
+    const int64_t note = static_cast<int64_t>(expected.showTime * kRate);
     // The stretch that played the note, or the nearest one within a second
     // (a stretch's edges are only as sharp as its 0.1-s steps, and a run of
     // dropouts may match nowhere): off by the dropouts between them at most.
@@ -180,26 +197,29 @@ int events(const char* module, const char* recordingPath, const char* probePath)
         heardIn = &s;
       }
     }
-    if (heardIn == nullptr) {
-      std::printf("event \"%s\" at %.3f not found in the recording\n", mark.name, mark.showTime);
-      continue;
-    }
-    const double heard = wall.at(note + localOffset(recording, soundtrack, *heardIn, note + heardIn->offset, kRate));
-    const ScreenChange* shown = biggestChangeNear(changes, heard, 1.5);
-    if (shown == nullptr) {
-      std::printf("event \"%s\" at %.3f heard %.6f, no picture change near it\n", mark.name, mark.showTime, heard);
+    double likeness = 0;
+    const double heard =
+        heardIn == nullptr
+            ? 0.0
+            : wall.at(note + localOffset(recording, soundtrack, *heardIn, note + heardIn->offset, kRate));
+    const ScreenChange* shown =
+        heardIn == nullptr ? nullptr : likestChangeNear(changes, heard, expected.within, expected.cells, &likeness);
+    if (shown == nullptr || likeness < kLikeEnough) {
+      ++(scene ? scenesMissed : picturesMissed);
+      std::printf("event \"%s\" at %.3f %s\n", expected.name.c_str(), expected.showTime,
+                  heardIn == nullptr ? "not found in the recording" : "has no picture change like it near its note");
       continue;
     }
     const double offset = (shown->wall - heard) * 1000.0;
-    offsets.push_back(offset);
-    std::printf("event \"%s\" at %.3f heard %.6f shown %.6f shown_minus_heard_ms %.1f changed %.2f\n", mark.name,
-                mark.showTime, heard, shown->wall, offset, shown->changed);
+    (scene ? scenes : pictures).push_back(offset);
+    std::printf("event \"%s\" at %.3f heard %.6f shown %.6f shown_minus_heard_ms %.1f changed %.3f like %.2f\n",
+                expected.name.c_str(), expected.showTime, heard, shown->wall, offset, shown->changed(), likeness);
   }
-  if (!offsets.empty()) {
-    std::printf("shown_minus_heard_ms events %zu median %.1f p10 %.1f p90 %.1f min %.1f max %.1f\n", offsets.size(),
-                quantile(offsets, 0.5), quantile(offsets, 0.1), quantile(offsets, 0.9), quantile(offsets, 0.0),
-                quantile(offsets, 1.0));
-  }
+  printSpread("scene_changes", scenes, scenesMissed);
+  printSpread("middle_pictures", pictures, picturesMissed);
+  std::vector<double> all = scenes;
+  all.insert(all.end(), pictures.begin(), pictures.end());
+  printSpread("all", all, scenesMissed + picturesMissed);
   printSilences(recording, soundtrack, stretches);
   return 0;
 }
@@ -219,7 +239,7 @@ int shown(const char* probePath, double wall, double within) {
   const std::vector<ScreenChange> changes = readScreenChanges(probePath);
   const ScreenChange* change = biggestChangeNear(changes, wall, within);
   if (change == nullptr) return 1;
-  std::printf("%.6f %.3f\n", change->wall, change->changed);
+  std::printf("%.6f %.3f\n", change->wall, change->changed());
   return 0;
 }
 
