@@ -6,6 +6,8 @@
 // the first one after it, a drawing and a refresh later.
 #pragma once
 
+#include <array>
+
 class SeenDelay {
  public:
   // One frame: the clock read at `readAt`, the present returned at `shownAt`.
@@ -17,7 +19,11 @@ class SeenDelay {
   // How far ahead of its reading a frame reads the counts.
   double countsAhead() const { return seconds_ + period_ / 2; }
 
-  // A single frame counts for this much of the estimate: a refresh missed now
+  // The delay is the median of this many frames, half a second at 60 Hz: on
+  // a busy machine most frames are shown on time and some late, and an
+  // average of them would show the ones on time early.
+  static constexpr int kDelayFrames = 31;
+  // A single frame counts for this much of the period: a refresh missed now
   // and then barely moves it.
   static constexpr double kWeight = 1.0 / 16.0;
   // Longer is a stall (a busy machine, a window being moved), not the
@@ -25,6 +31,7 @@ class SeenDelay {
   static constexpr double kLongest = 0.05;
 
  private:
+  std::array<double, kDelayFrames> delays_{};
   double seconds_ = 0.0;
   double period_ = 0.0;
   double lastRead_ = 0.0;
