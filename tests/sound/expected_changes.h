@@ -22,6 +22,6 @@ struct ExpectedChange {
 };
 
 // The scene marks that come on a note, and every change of the opening's
-// middle picture at least three frames from the next one, in time order;
+// middle picture at least three frames from those beside it, in time order;
 // from the show in `showDir`, whose soundtrack `timeline` is.
 std::vector<ExpectedChange> expectedChanges(const std::string& showDir, const TriggerTimeline& timeline);

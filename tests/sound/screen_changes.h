@@ -1,5 +1,6 @@
 // What screen_probe (bench/sound) saw: each change of its coarse picture of
-// the show's window, with the real-time stamp of the grab that saw it.
+// the show's window, timed between the grab that missed it and the one that
+// saw it.
 #pragma once
 
 #include <bitset>

@@ -183,7 +183,10 @@ int events(const char* module, const char* recordingPath, const char* probePath)
   std::vector<double> scenes, pictures;
   size_t scenesMissed = 0, picturesMissed = 0;
   for (const ExpectedChange& expected : expectedChanges(showDir, timeline)) {
-    const bool scene = expected.scene;
+    const auto missed = [&](const char* why) {
+      ++(expected.scene ? scenesMissed : picturesMissed);
+      std::printf("event \"%s\" at %.3f %s\n", expected.name.c_str(), expected.showTime, why);
+    };
     const int64_t note = static_cast<int64_t>(expected.showTime * kRate);
     // The stretch that played the note, or the nearest one within a second
     // (a stretch's edges are only as sharp as its 0.1-s steps, and a run of
@@ -197,21 +200,19 @@ int events(const char* module, const char* recordingPath, const char* probePath)
         heardIn = &s;
       }
     }
+    if (heardIn == nullptr) {
+      missed("not found in the recording");
+      continue;
+    }
+    const double heard = wall.at(note + localOffset(recording, soundtrack, *heardIn, note + heardIn->offset, kRate));
     double likeness = 0;
-    const double heard =
-        heardIn == nullptr
-            ? 0.0
-            : wall.at(note + localOffset(recording, soundtrack, *heardIn, note + heardIn->offset, kRate));
-    const ScreenChange* shown =
-        heardIn == nullptr ? nullptr : likestChangeNear(changes, heard, expected.within, expected.cells, &likeness);
+    const ScreenChange* shown = likestChangeNear(changes, heard, expected.within, expected.cells, &likeness);
     if (shown == nullptr || likeness < kLikeEnough) {
-      ++(scene ? scenesMissed : picturesMissed);
-      std::printf("event \"%s\" at %.3f %s\n", expected.name.c_str(), expected.showTime,
-                  heardIn == nullptr ? "not found in the recording" : "has no picture change like it near its note");
+      missed("has no picture change like it near its note");
       continue;
     }
     const double offset = (shown->wall - heard) * 1000.0;
-    (scene ? scenes : pictures).push_back(offset);
+    (expected.scene ? scenes : pictures).push_back(offset);
     std::printf("event \"%s\" at %.3f heard %.6f shown %.6f shown_minus_heard_ms %.1f changed %.3f like %.2f\n",
                 expected.name.c_str(), expected.showTime, heard, shown->wall, offset, shown->changed(), likeness);
   }
