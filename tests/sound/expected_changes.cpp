@@ -15,10 +15,9 @@
 namespace {
 
 constexpr HistoryRate kRate{60, 1};
-constexpr double kFrame = 1.0 / 60;
 // Scene changes are seconds apart.
 constexpr double kSceneWithin = 1.5;
-constexpr double kNearestOther = 3 * kFrame;
+constexpr double kNearestOther = 3.0 * kRate.denominator / kRate.numerator;
 
 // The opening's middle picture changes where the count of instrument 1
 // lands on an even number (script/middle_picture.h); the notes mostly come

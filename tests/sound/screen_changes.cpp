@@ -17,12 +17,8 @@ ProbeCells visiblyChanged(const uint8_t* before, const uint8_t* after) {
 }
 
 std::vector<uint8_t> probePicture(const uint32_t* pixels) {
-  std::vector<uint8_t> cells;
-  cells.reserve(kProbeCells);
-  for (int y = kProbeStep / 2; y < kProbeHeight; y += kProbeStep) {
-    for (int x = kProbeStep / 2; x < kProbeWidth; x += kProbeStep)
-      cells.push_back(probeLuma(pixels[y * kProbeWidth + x]));
-  }
+  std::vector<uint8_t> cells(kProbeCells);
+  takeProbePicture([&](int x, int y) { return pixels[y * kProbeWidth + x]; }, cells.data());
   return cells;
 }
 

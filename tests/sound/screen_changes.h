@@ -23,7 +23,18 @@ inline uint8_t probeLuma(uint32_t rgb) {
 // animation's dithering or fade step makes.
 ProbeCells visiblyChanged(const uint8_t* before, const uint8_t* after);
 
-// The coarse picture of a 640x480 frame of 0xRRGGBB pixels, as the probe takes it.
+// The coarse picture, into kProbeCells `cells`, of a 640x480 picture whose
+// 0xRRGGBB pixel at (x, y) is `pixelAt(x, y)`: the probe's window and the
+// replayed show's frames are sampled alike.
+template <typename PixelAt>
+void takeProbePicture(PixelAt pixelAt, uint8_t* cells) {
+  size_t c = 0;
+  for (int y = kProbeStep / 2; y < kProbeHeight; y += kProbeStep) {
+    for (int x = kProbeStep / 2; x < kProbeWidth; x += kProbeStep) cells[c++] = probeLuma(pixelAt(x, y));
+  }
+}
+
+// The coarse picture of a frame of the show (Screen::pixels).
 std::vector<uint8_t> probePicture(const uint32_t* pixels);
 
 struct ScreenChange {

@@ -75,12 +75,7 @@ int main(int argc, char** argv) {
     if (!XShmGetImage(display, window, image, 0, 0, AllPlanes)) break;
     if (windowGone) break;
     const int64_t seen = now();
-    size_t c = 0;
-    for (int y = kProbeStep / 2; y < kProbeHeight; y += kProbeStep) {
-      for (int x = kProbeStep / 2; x < kProbeWidth; x += kProbeStep) {
-        cells[c++] = probeLuma(static_cast<uint32_t>(XGetPixel(image, x, y)));
-      }
-    }
+    takeProbePicture([&](int x, int y) { return static_cast<uint32_t>(XGetPixel(image, x, y)); }, cells.data());
     if (first || cells != last) {
       const int64_t since = first ? asked : lastAsked;
       std::fwrite(&since, sizeof since, 1, out);

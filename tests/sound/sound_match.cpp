@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -177,12 +178,10 @@ int events(const char* module, const char* recordingPath, const char* probePath)
   const std::vector<ScreenChange> changes = readScreenChanges(probePath);
   const WallClock wall(recordingPath);
   const std::vector<Stretch> stretches = alignRecording(recording, soundtrack, kRate);
-  const std::string modulePath = module;
-  const size_t slash = modulePath.rfind('/');
-  const std::string showDir = slash == std::string::npos ? "." : modulePath.substr(0, slash + 1);
+  const std::filesystem::path showDir = std::filesystem::path(module).parent_path();
   std::vector<double> scenes, pictures;
   size_t scenesMissed = 0, picturesMissed = 0;
-  for (const ExpectedChange& expected : expectedChanges(showDir, timeline)) {
+  for (const ExpectedChange& expected : expectedChanges(showDir.empty() ? "." : showDir.string(), timeline)) {
     const auto missed = [&](const char* why) {
       ++(expected.scene ? scenesMissed : picturesMissed);
       std::printf("event \"%s\" at %.3f %s\n", expected.name.c_str(), expected.showTime, why);
