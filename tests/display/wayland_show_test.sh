@@ -43,6 +43,10 @@ for _ in $(seq 300); do
 done
 [ -S "$runtime/wayland-pixelfolk" ] || fail_now "weston opened no socket within 30 s"
 echo "ok   weston runs on $DISPLAY"
+# Weston's pointer starts at its output's corner, and unless it sees the X
+# pointer enter its window it follows the pointer's moves from there: the
+# X pointer goes to the same corner first, so that both agree from then on.
+xdotool mousemove 0 0
 
 # The show sees Wayland alone.
 on_wayland() {
