@@ -49,7 +49,7 @@ void ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, doubl
   const Followed followed = followClock(place, heardAt, rate, frames, position_, &seenMoves_);
   catchingUp_ = false;
   if (followed.position > position_) {
-    skip(static_cast<int>(std::min<int64_t>(followed.position - position_, rate / 4)));
+    skip(static_cast<int>(std::min<int64_t>(followed.position - position_, int64_t{kCatchUpPerFrame} * frames)));
     // Still catching up: silence rather than snatches of the music on the way.
     catchingUp_ = followed.position > position_;
     if (catchingUp_) {

@@ -27,9 +27,15 @@ class ModuleFeed {
   // Writes exactly `frames` stereo frames heard from real time `heardAt`,
   // following `place` (music/music_clock.h): silence while it is stopped or
   // behind what was handed out; behind it, the music is played on unheard to
-  // catch up, at most a quarter of a second's per call so that no buffer
-  // takes long, with silence until the clock's place is reached.
+  // catch up, at most kCatchUpPerFrame frames of it per frame written, with
+  // silence until the clock's place is reached.
   void follow(int16_t* out, int frames, const MusicPlace& place, double heardAt);
+
+  // libxmp renders some thousand times faster than real time here (a whole
+  // show in 0.09 s), so a buffer spends a thirtieth of its own length at most
+  // on catching up, and the ten seconds a suspended sink leaves behind are
+  // made up in a third of a second of silence.
+  static constexpr int kCatchUpPerFrame = 32;
 
   // How far off the clock a player may be before it is nudged, and how much
   // faster or slower it then plays at most: four frames in 2048, 0.2 %, a
@@ -45,13 +51,13 @@ class ModuleFeed {
   // Plays `frames` frames made of `source` frames of the music, stretched.
   void fillStretched(int16_t* out, int frames, int source);
 
-  std::vector<int16_t> tick_;
-  std::vector<int16_t> stretch_;  // the source of a nudged buffer  // the current tick, interleaved
+  std::vector<int16_t> tick_;     // the current tick, interleaved
+  std::vector<int16_t> stretch_;  // the source of a nudged buffer
   int tickFrames_ = 0;
   int tickOffset_ = 0;  // frames of the current tick already handed out
   int64_t position_ = 0;
   uint64_t seenMoves_ = 0;
-  // A move to the clock's place not yet reached, a quarter second at a time:
-  // the next buffer goes on with it, whatever the tolerance.
+  // A move to the clock's place not yet reached, a step per buffer: the next
+  // buffer goes on with it, whatever the tolerance.
   bool catchingUp_ = false;
 };

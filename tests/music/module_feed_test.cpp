@@ -80,10 +80,10 @@ TEST(ModuleFeed, TheNoteIndexCountsTheFeedsTriggersOfInstrumentsOneAndFour) {
 }
 
 // The plain show's feed after a stall of its device: the music is played on
-// unheard up to the clock's place, at most a quarter of a second's per buffer
-// so that no buffer takes long, silent meanwhile, and then sounds as the
-// module does exactly there. Stalls whose last quarter-second step leaves less
-// than the drift a player lets pass must still end on the clock's frame.
+// unheard up to the clock's place, in steps so that no buffer takes long,
+// silent meanwhile, and then sounds as the module does exactly there. Stalls
+// whose last step leaves less than the drift a player lets pass must still
+// end on the clock's frame.
 TEST(ModuleFeed, FollowingTheClockItCatchesUpAfterAStallInShortSteps) {
   const int64_t moduleFrames = 16 * 6 * 882;
   const Recorded reference = playInBuffersOf(882, moduleFrames);
@@ -104,7 +104,7 @@ TEST(ModuleFeed, FollowingTheClockItCatchesUpAfterAStallInShortSteps) {
       const int64_t before = feed.position();
       feed.follow(buffer.data(), 512, place, heardAt);
       const int64_t moved = feed.position() - before;
-      ASSERT_LE(moved, feed_recording::kRate / 4 + 512);
+      ASSERT_LE(moved, (ModuleFeed::kCatchUpPerFrame + 1) * 512);
       // Caught up or not, nothing from the way there is heard.
       if (feed.position() < std::llround(heardAt * feed_recording::kRate)) {
         ASSERT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](int16_t v) { return v == 0; }));
@@ -112,7 +112,7 @@ TEST(ModuleFeed, FollowingTheClockItCatchesUpAfterAStallInShortSteps) {
       if (moved == 512) break;
       ASSERT_LT(++catchingUp, 20);
     }
-    EXPECT_GE(catchingUp, 1) << "the catch-up comes in quarter seconds";
+    EXPECT_GE(catchingUp, 1) << "the catch-up comes in steps";
     EXPECT_EQ(feed.position(), std::llround(heardAt * feed_recording::kRate) + 512);
 
     const int64_t at = feed.position();
