@@ -35,7 +35,7 @@ double musicRealTime() {
   return static_cast<double>(platform::readCounter()) * secondsPerCount;
 }
 
-uint64_t placeMoves(const MusicPlace& place) { return place.jumps + place.starts + platform::audioOutputStreams(); }
+uint64_t placeMoves(const MusicPlace& place) { return place.jumps + place.starts + platform::audioOutputFreshStarts(); }
 
 Followed followClock(const MusicPlace& place, double heardAt, int rate, int bufferFrames, int64_t position,
                      uint64_t* seenMoves) {

@@ -49,7 +49,7 @@ class MusicClock {
 double musicRealTime();
 
 // What moves a player to the clock's place at once, however near it is: the
-// place's jumps and starts, and the output's new streams. A player that keeps
+// place's jumps and starts, and the output's fresh starts. A player that keeps
 // the last count it saw, less one, moves at its next buffer.
 uint64_t placeMoves(const MusicPlace& place);
 

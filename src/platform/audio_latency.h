@@ -24,9 +24,10 @@ double audioOutputLatency();
 inline constexpr double kBurstyWanderBuffers = 2.0;
 double audioOutputWanderBuffers();
 
-// How many streams the output has started: a reopened device, or the silent
-// output taking over from a lost one, plays from its own start, so a player
-// places its music afresh at a new stream's first buffer.
-uint64_t audioOutputStreams();
+// How many times the output has started afresh: a new stream (a reopened
+// device, or the silent output taking over from a lost one) plays from its
+// own start, and so does one that ran dry long enough to be heard; a player
+// places its music afresh at the first buffer after each.
+uint64_t audioOutputFreshStarts();
 
 }  // namespace platform

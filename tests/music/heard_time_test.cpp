@@ -1,6 +1,6 @@
 // When the desktop output says a pulled buffer is heard, against a simulated
-// device: its pulls late by varying amounts, a busy second, a run dry, a
-// clock of its own.
+// device: its pulls late by varying amounts, a busy second, a gap, a slow
+// start, a clock of its own.
 #include "platform/sdl/audio_heard_time.h"
 
 #include <gtest/gtest.h>
@@ -27,18 +27,23 @@ TEST(HeardTime, EachPullIsHeardWhenTheDeviceReachesItsFrames) {
     int busyFrom;      // pulls from here on are all late by `busyLate`...
     int busyTo;        // ...up to here
     double busyLate;   // less than the queue lasts: nothing is heard later
-    int dryAt;         // this pull comes after the queue ran out
-    double tolerance;  // seconds
-    int earlyAt = 0;   // this pull and the next come early: a server catching up
+    int dryAt;         // this pull comes `dryLate` after the queue ran out...
+    double dryLate;
+    double dryHeardAfter;  // ...and is heard this long after it
+    double tolerance;      // seconds
+    int earlyAt = 0;       // this pull and the next come early: a server catching up
   };
   const int second = kRate / kBuffer;
+  const int never = 1 << 30;
   const Case cases[] = {
-      {"unbroken", 0.0, 0, 0, 0.0, 1 << 30, 1e-6},
-      {"a busy second and a half", 0.0, 200, 200 + 3 * second / 2, 0.030, 1 << 30, 1e-6},
-      {"ran dry", 0.0, 0, 0, 0.0, 300, 1e-6},
-      {"a device 300 ppm fast", 300e-6, 0, 0, 0.0, 1 << 30, 2e-4},
-      {"a device 300 ppm slow", -300e-6, 0, 0, 0.0, 1 << 30, 5 * 300e-6},
-      {"two pulls asked early", 0.0, 0, 0, 0.0, 1 << 30, 1e-6, 400},
+      {"unbroken", 0.0, 0, 0, 0.0, never, 0.0, 0.0, 1e-6},
+      {"a busy second and a half", 0.0, 200, 200 + 3 * second / 2, 0.030, never, 0.0, 0.0, 1e-6},
+      {"a gap, its late buffer heard at once", 0.0, 0, 0, 0.0, 300, 0.070, 0.0, 1e-6},
+      {"a gap, its late buffer heard a queue later", 0.0, 0, 0, 0.0, 300, 0.070, kQueue, 1e-6},
+      {"a slow start: the second pull a second late", 0.0, 0, 0, 0.0, 1, 1.0, kQueue, 1e-6},
+      {"a device 300 ppm fast", 300e-6, 0, 0, 0.0, never, 0.0, 0.0, 2e-4},
+      {"a device 300 ppm slow", -300e-6, 0, 0, 0.0, never, 0.0, 0.0, 5 * 300e-6},
+      {"two pulls asked early", 0.0, 0, 0, 0.0, never, 0.0, 0.0, 1e-6, 400},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -53,14 +58,19 @@ TEST(HeardTime, EachPullIsHeardWhenTheDeviceReachesItsFrames) {
       if (k >= c.busyFrom && k < c.busyTo) now = zero + frames - kQueue + c.busyLate;
       if (c.earlyAt != 0 && (k == c.earlyAt || k == c.earlyAt + 1)) now = zero + frames - kQueue - 0.008;
       if (k == c.dryAt) {
-        now = zero + frames + 0.070;
-        zero = now + kQueue - frames;
+        now = zero + frames + c.dryLate;
+        zero = now + c.dryHeardAfter - frames;
       }
       const double at = heard.pull(now, kBuffer);
       // A slow device is followed within the window's drift once its start
       // has left the window.
-      const double tolerance = k > 4 * second ? c.tolerance : std::max(c.tolerance, 1e-6 + 4 * std::fabs(c.drift));
+      double tolerance = k > 4 * second ? c.tolerance : std::max(c.tolerance, 1e-6 + 4 * std::fabs(c.drift));
+      // A gap in a steady stream: its late buffer is heard within half a
+      // queue of the estimate, and the pulls after it place it.
+      const bool gap = c.dryAt > 8 && k == c.dryAt;
+      if (c.dryAt > 8 && k >= c.dryAt && k < c.dryAt + 4) tolerance = kQueue / 2 + 1e-6;
       EXPECT_NEAR(at, zero + frames, tolerance) << "pull " << k;
+      EXPECT_NEAR(heard.dryFor(), gap ? c.dryLate : 0.0, 1e-6) << "pull " << k;
     }
   }
 }

@@ -12,15 +12,18 @@ void HeardTime::reset(int rate, int bufferFrames, double queueDelay) {
   framesBefore_ = 0;
   kept_ = 0;
   heard_ = 0.0;
+  dryFor_ = 0.0;
 }
 
 double HeardTime::pull(double now, int frames) {
   const double offset = static_cast<double>(framesBefore_) / rate_;
-  const double start = now - offset + queueDelay_;
   framesBefore_ += std::max(frames, 0);
   // Everything handed out before this pull was heard by now: the device ran
   // dry, or this is the stream's first pull.
-  if (kept_ == 0 || now > heard_ + offset) kept_ = 0;
+  const bool dry = kept_ == 0 || now > heard_ + offset;
+  dryFor_ = dry && settled() ? now - (heard_ + offset) : 0.0;
+  if (dry) kept_ = 0;
+  const double start = now - offset + (dryFor_ > 0.0 ? queueDelay_ / 2 : queueDelay_);
   starts_[static_cast<size_t>(kept_ % window_)] = start;
   ++kept_;
   // The third earliest (of enough pulls): a pull or two that the server asked

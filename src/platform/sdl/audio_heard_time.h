@@ -11,11 +11,14 @@ namespace platform {
 // its queue is down to the level it keeps, `queueDelay` seconds of sound: a
 // pull on time at t, after F frames, says H = t - F / rate + queueDelay; a
 // late one (a busy machine) says later, and only now and then does a server
-// ask early. The third earliest over the last few seconds is the estimate: it follows at once a device whose clock
-// runs fast, and one whose clock runs slow within a few seconds' drift, while
-// a second of late pulls moves nothing. A pull later than everything queued
-// could last finds the device run dry: its frames, and H, start afresh from
-// there, as at a stream's first pull, whose frames wait for the queue to fill.
+// ask early. The third earliest over the last few seconds is the estimate: it
+// follows at once a device whose clock runs fast, and one whose clock runs
+// slow within a few seconds' drift, while a second of late pulls moves
+// nothing. A pull later than everything queued could last finds the device
+// run dry: its frames, and H, start afresh from there. A stream's first
+// frames wait for its queue to fill; the first after a gap in a stream that
+// played steadily are heard anywhere from at once to a queue later (measured
+// on PulseAudio: docs/sound.md), so half a queue is their estimate.
 class HeardTime {
  public:
   void reset(int rate, int bufferFrames, double queueDelay);
@@ -27,6 +30,10 @@ class HeardTime {
   // stream's first pulls come in a burst that fills its queue.
   bool settled() const { return kept_ > 4 * kOutliers; }
 
+  // How long a stream that had settled had run dry at the last pull (seconds;
+  // 0 when it had not, or had not settled yet: a stream's slow start is no gap).
+  double dryFor() const { return dryFor_; }
+
  private:
   static constexpr int kMostPulls = 256;
   static constexpr int kWindowSeconds = 4;
@@ -37,6 +44,7 @@ class HeardTime {
   int64_t framesBefore_ = 0;
   int64_t kept_ = 0;    // pulls in the window since the last fresh start
   double heard_ = 0.0;  // the estimate of H
+  double dryFor_ = 0.0;
   std::array<double, kMostPulls> starts_{};
   std::array<double, kMostPulls> sorted_{};
 };

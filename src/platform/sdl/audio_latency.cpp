@@ -6,7 +6,7 @@ namespace platform {
 
 double audioOutputLatency() { return sdlOutputDelay(); }
 
-uint64_t audioOutputStreams() { return sdlOutputStreams(); }
+uint64_t audioOutputFreshStarts() { return sdlOutputFreshStarts(); }
 
 double audioOutputWanderBuffers() { return sdlOutputSteady() ? 0.0 : kBurstyWanderBuffers; }
 

@@ -61,7 +61,7 @@ std::atomic<int64_t> pulls{0};
 std::atomic<double> heardAt{0.0};
 std::atomic<bool> audible{false};
 std::atomic<bool> settled{false};
-std::atomic<uint64_t> streams{0};
+std::atomic<uint64_t> freshStarts{0};
 
 std::thread watchdog;
 std::condition_variable watchdogWake;
@@ -88,6 +88,11 @@ constexpr double kLongestRetrySeconds = 8.0;
 // very first buffer 31 to 35 ms after its pull, as its queue fills before it
 // plays (docs/sound.md). Other servers and drivers hold about as much.
 constexpr double kQueuedBuffersAtPull = 0.75;
+
+// A gap in the sound this long is heard anyway: the music then starts afresh
+// at the clock's place, as on a new stream, rather than behind it until the
+// estimate has settled again. A shorter one the player plays away.
+constexpr double kAudibleGapSeconds = 0.020;
 
 double seconds(Uint64 counter) {
   return static_cast<double>(counter) / static_cast<double>(SDL_GetPerformanceFrequency());
@@ -125,6 +130,7 @@ void callback(void* /*unused*/, Uint8* stream, int length) {
   } else {
     heardAt.store(current.heard.pull(seconds(SDL_GetPerformanceCounter()), frames), std::memory_order_relaxed);
     settled.store(current.heard.settled(), std::memory_order_relaxed);
+    if (current.heard.dryFor() > kAudibleGapSeconds) freshStarts.fetch_add(1, std::memory_order_relaxed);
     current.fill(current.user, reinterpret_cast<int16_t*>(stream), frames);
   }
 }
@@ -148,7 +154,7 @@ void startDevice(SDL_AudioDeviceID device, const char* driver) {
   current.heard.reset(current.rate, current.bufferFrames, kQueuedBuffersAtPull * current.bufferFrames / current.rate);
   audible.store(!current.pacedByClock);
   settled.store(false);
-  streams.fetch_add(1);
+  freshStarts.fetch_add(1);
   lastPull.store(SDL_GetPerformanceCounter());
   pulls.store(0);
   SDL_PauseAudioDevice(device, 0);
@@ -248,7 +254,7 @@ void closeCurrent() {
 
 }  // namespace
 
-uint64_t sdlOutputStreams() { return streams.load(std::memory_order_relaxed); }
+uint64_t sdlOutputFreshStarts() { return freshStarts.load(std::memory_order_relaxed); }
 
 bool sdlOutputSteady() { return audible.load(std::memory_order_relaxed) && settled.load(std::memory_order_relaxed); }
 

@@ -14,7 +14,7 @@ double sdlOutputDelay();
 // enough to keep it steady from one callback to the next.
 bool sdlOutputSteady();
 
-// Streams started since the process began.
-uint64_t sdlOutputStreams();
+// Fresh starts since the process began: streams opened, and gaps heard in one.
+uint64_t sdlOutputFreshStarts();
 
 }  // namespace platform

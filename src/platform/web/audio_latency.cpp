@@ -8,7 +8,7 @@ namespace platform {
 double audioOutputLatency() { return pixelfolk_page_audio_latency(); }
 
 // The page keeps one audio context for good.
-uint64_t audioOutputStreams() { return 0; }
+uint64_t audioOutputFreshStarts() { return 0; }
 
 double audioOutputWanderBuffers() { return kBurstyWanderBuffers; }
 
