@@ -89,11 +89,6 @@ constexpr double kLongestRetrySeconds = 8.0;
 // plays (docs/sound.md). Other servers and drivers hold about as much.
 constexpr double kQueuedBuffersAtPull = 0.75;
 
-// A gap in the sound this long is heard anyway: the music then starts afresh
-// at the clock's place, as on a new stream, rather than behind it until the
-// estimate has settled again. A shorter one the player plays away.
-constexpr double kAudibleGapSeconds = 0.020;
-
 double seconds(Uint64 counter) {
   return static_cast<double>(counter) / static_cast<double>(SDL_GetPerformanceFrequency());
 }
@@ -130,7 +125,12 @@ void callback(void* /*unused*/, Uint8* stream, int length) {
   } else {
     heardAt.store(current.heard.pull(seconds(SDL_GetPerformanceCounter()), frames), std::memory_order_relaxed);
     settled.store(current.heard.settled(), std::memory_order_relaxed);
-    if (current.heard.dryFor() > kAudibleGapSeconds) freshStarts.fetch_add(1, std::memory_order_relaxed);
+    // A stream that ran dry has been silent for as long as its pull was late,
+    // and its late buffer waits up to a queue more: the music would resume
+    // behind the clock and jump there once the estimate had settled again, two
+    // things heard. It starts afresh at the clock's place instead, as on a new
+    // stream.
+    if (current.heard.dryFor() > 0.0) freshStarts.fetch_add(1, std::memory_order_relaxed);
     current.fill(current.user, reinterpret_cast<int16_t*>(stream), frames);
   }
 }
