@@ -26,7 +26,7 @@ double audioOutputWanderBuffers();
 
 // How many times the output has started afresh: a new stream (a reopened
 // device, or the silent output taking over from a lost one) plays from its
-// own start, and so does one that ran dry long enough to be heard; a player
+// own start, and so does one that ran dry, late by however little; a player
 // places its music afresh at the first buffer after each.
 uint64_t audioOutputFreshStarts();
 

@@ -17,8 +17,8 @@ namespace platform {
 // nothing. A pull later than everything queued could last finds the device
 // run dry: its frames, and H, start afresh from there. A stream's first
 // frames wait for its queue to fill; the first after a gap in a stream that
-// played steadily are heard anywhere from at once to a queue later (measured
-// on PulseAudio: docs/sound.md), so half a queue is their estimate.
+// played steadily are heard anywhere from at once to a queue or more later
+// (measured on PulseAudio: docs/sound.md), so half a queue is their estimate.
 class HeardTime {
  public:
   void reset(int rate, int bufferFrames, double queueDelay);
