@@ -23,11 +23,11 @@ double latenessOf(int k) {
 TEST(HeardTime, EachPullIsHeardWhenTheDeviceReachesItsFrames) {
   struct Case {
     const char* what;
-    double drift;      // the device's clock against the computer's
-    int busyFrom;      // pulls from here on are all late by `busyLate`...
-    int busyTo;        // ...up to here
-    double busyLate;   // less than the queue lasts: nothing is heard later
-    int dryAt;         // this pull comes `dryLate` after the queue ran out...
+    double drift;     // the device's clock against the computer's
+    int busyFrom;     // pulls from here on are all late by `busyLate`...
+    int busyTo;       // ...up to here
+    double busyLate;  // less than the queue lasts: nothing is heard later
+    int dryAt;        // this pull comes `dryLate` after the queue ran out...
     double dryLate;
     double dryHeardAfter;  // ...and is heard this long after it
     double tolerance;      // seconds
