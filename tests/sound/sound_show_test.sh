@@ -28,6 +28,8 @@ test_name="sound_show_test $mode"
 source "$here/../support/show_window.sh"
 # shellcheck source=../support/pulse.sh
 source "$here/../support/pulse.sh"
+# shellcheck source=../support/moments.sh
+source "$here/../support/moments.sh"
 case $mode in restart | load | suspend) ;; *) fail_now "unknown mode $mode" ;; esac
 rm -rf "$work"
 mkdir -p "$work"
@@ -60,8 +62,6 @@ record() {
   recorders+=($!)
 }
 
-wall() { date +%s.%N; }
-
 start_pulse || fail_now "no PulseAudio server"
 record 1
 if [ "$mode" = load ]; then
@@ -80,22 +80,17 @@ if [ "$mode" = suspend ]; then
   recorders+=($!)
 fi
 
-# sleep_until SECONDS: until that long after the window appeared.
-sleep_until() {
-  sleep "$(awk -v s="$started" -v t="$1" -v n="$(wall)" 'BEGIN { d = s + t - n; printf "%.3f", (d > 0 ? d : 0) }')"
-}
-
 if [ "$mode" = suspend ]; then
-  sleep_until 20
+  sleep_until "$started" 20
   pactl suspend-sink show 1 || fail "the sink cannot be suspended"
-  sleep_until 30
+  sleep_until "$started" 30
   pactl suspend-sink show 0 || fail "the sink cannot be resumed"
   resumed=$(wall)
 fi
 
 restarted=
 if [ "$mode" = restart ]; then
-  sleep_until 30
+  sleep_until "$started" 30
   stop_pulse KILL
   sleep 1
   start_pulse || fail_now "PulseAudio did not start again"
