@@ -45,7 +45,10 @@ void Transport::setLoop(double start, double end, const char* name) {
 void Transport::useTimeline(const TriggerTimeline& timeline) { index_ = TriggerIndex(timeline); }
 
 void Transport::setCounts(double showTime) const {
-  const NoteCounts counts = index_.countsAt(showTime - musicStart_);
+  // A player a little off the clock is brought back over seconds, not moved
+  // (music/module_feed.h): meanwhile the notes are counted as they are heard.
+  const double heardAhead = playing_ && music_ != nullptr ? music_->heardAhead() : 0.0;
+  const NoteCounts counts = index_.countsAt(showTime - musicStart_ + heardAhead);
   showState.instrument1Hits = counts.instrument1;
   showState.instrument4Hits = counts.instrument4;
 }

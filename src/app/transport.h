@@ -3,7 +3,8 @@
 // client (pause, set position, is playing), with the time from one source,
 // the real clock: the music follows it (music/music_clock.h) and the counts
 // are those of the music time at the show time of the frame, whatever the
-// sound device does.
+// sound device does, give or take the few milliseconds a player heard off
+// the clock is being nudged back.
 #pragma once
 
 #include <functional>
@@ -43,7 +44,8 @@ class Transport {
   // A reloaded module's notes.
   void useTimeline(const TriggerTimeline& timeline);
   // Sets showState's instrument1Hits and instrument4Hits to the notes the
-  // music has played by show time `showTime`: the only writer of the counts.
+  // music has played by show time `showTime`, as heard while it plays: the
+  // only writer of the counts.
   void setCounts(double showTime) const;
 
  private:

@@ -39,10 +39,10 @@ void ModuleFeed::fill(int16_t* out, int frames) {
   if (frames > 0 && out != nullptr) std::memset(out, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
 }
 
-void ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, double heardAt) {
+double ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, double heardAt) {
   if (!place.running) {
     std::memset(out, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
-    return;
+    return 0.0;
   }
   const int rate = renderer_.rate() > 0 ? renderer_.rate() : 44100;
   if (catchingUp_) seenMoves_ = placeMoves(place) - 1;
@@ -54,7 +54,7 @@ void ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, doubl
     catchingUp_ = followed.position > position_;
     if (catchingUp_) {
       std::memset(out, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
-      return;
+      return 0.0;
     }
   }
   // The module plays forwards only: a place behind what was handed out is
@@ -79,6 +79,7 @@ void ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, doubl
   } else {
     fillStretched(out, rest, rest - static_cast<int>(nudge));
   }
+  return silent == 0 ? static_cast<double>(followed.ahead) / rate : 0.0;
 }
 
 void ModuleFeed::fillStretched(int16_t* out, int frames, int source) {

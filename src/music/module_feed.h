@@ -28,8 +28,10 @@ class ModuleFeed {
   // following `place` (music/music_clock.h): silence while it is stopped or
   // behind what was handed out; behind it, the music is played on unheard to
   // catch up, at most kCatchUpPerFrame frames of it per frame written, with
-  // silence until the clock's place is reached.
-  void follow(int16_t* out, int frames, const MusicPlace& place, double heardAt);
+  // silence until the clock's place is reached. Returns how far ahead of the
+  // clock the buffer is heard, in seconds (MusicClock::hear): what is being
+  // nudged away; 0 once moved, caught up or waited for.
+  double follow(int16_t* out, int frames, const MusicPlace& place, double heardAt);
 
   // libxmp renders some thousand times faster than real time here (a whole
   // show in 0.09 s), so a buffer spends a thirtieth of its own length at most

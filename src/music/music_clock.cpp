@@ -8,6 +8,7 @@
 
 void MusicClock::run(double musicTime, double realTime, bool jump) {
   const std::lock_guard<std::mutex> lock(mutex_);
+  if (!place_.running || jump) hear(0.0);
   if (!place_.running) ++place_.starts;
   place_.running = true;
   place_.musicTime = musicTime;
@@ -17,6 +18,7 @@ void MusicClock::run(double musicTime, double realTime, bool jump) {
 
 void MusicClock::stop(double musicTime, bool jump) {
   const std::lock_guard<std::mutex> lock(mutex_);
+  hear(0.0);
   place_.running = false;
   place_.musicTime = musicTime;
   if (jump) ++place_.jumps;

@@ -5,9 +5,11 @@
 // it plays has drifted from that (an underrun, a stalled, suspended or
 // reopened device) it moves to the clock's place; a drift too small to move
 // for (a sound card's clock against the computer's) it plays away a hair
-// faster or slower (music/module_feed.h).
+// faster or slower (music/module_feed.h). The player says back how far off
+// the clock it is heard, for the counts to follow the sound meanwhile.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -39,9 +41,20 @@ class MusicClock {
   void stop(double musicTime, bool jump);
   MusicPlace place() const;
 
+  // How far ahead of the clock's place the music is heard now, in seconds
+  // (behind when negative), as its player last found it: within the drift
+  // it lets pass, a player is nudged back over seconds rather than moved (a
+  // gap's late buffer, whose wait is guessed, leaves up to some 20 ms), and
+  // a note's picture should come with the note heard meanwhile. Set by the
+  // audio callback; 0 again whenever the place moves, as the player then
+  // moves there too.
+  void hear(double ahead) { heardAhead_.store(ahead, std::memory_order_relaxed); }
+  double heardAhead() const { return heardAhead_.load(std::memory_order_relaxed); }
+
  private:
   mutable std::mutex mutex_;
   MusicPlace place_;
+  std::atomic<double> heardAhead_{0.0};
 };
 
 // Real seconds on the counter the show's timer reads (app/precision_timer.h):

@@ -21,7 +21,8 @@ void MusicPlayer::fillOutput(void* player, int16_t* frames, int frameCount) {
   auto* self = static_cast<MusicPlayer*>(player);
   ModuleFeed* feed = self->feed_.load(std::memory_order_acquire);
   if (feed != nullptr) {
-    feed->follow(frames, frameCount, self->clock_.place(), musicRealTime() + platform::audioOutputLatency());
+    self->clock_.hear(
+        feed->follow(frames, frameCount, self->clock_.place(), musicRealTime() + platform::audioOutputLatency()));
     self->position_.store(feed->position(), std::memory_order_relaxed);
   } else {
     std::memset(frames, 0, static_cast<size_t>(frameCount) * 2 * sizeof(int16_t));

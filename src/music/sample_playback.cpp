@@ -6,7 +6,7 @@
 
 #include "platform/audio_latency.h"
 
-SamplePlayback::SamplePlayback(const MusicClock& clock, std::vector<int16_t> samples, int rate)
+SamplePlayback::SamplePlayback(MusicClock& clock, std::vector<int16_t> samples, int rate)
     : clock_(clock), samples_(std::move(samples)), rate_(rate > 0 ? rate : 44100) {}
 
 void SamplePlayback::fillOutput(void* playback, int16_t* frames, int frameCount) {
@@ -24,6 +24,7 @@ void SamplePlayback::fill(int16_t* out, int frameCount, double heardAt) {
   if (std::exchange(moved_, false)) seenMoves_ = placeMoves(place) - 1;
   const Followed followed = followClock(place, heardAt, rate_, static_cast<int>(frames), position_, &seenMoves_);
   position_ = followed.position;
+  clock_.hear(static_cast<double>(followed.ahead) / rate_);
   const int64_t silent = std::min(frames, followed.silence);
   std::memset(out, 0, static_cast<size_t>(silent) * 2 * sizeof(int16_t));
   // The music's frames [position_, position_ + count), silence outside it.

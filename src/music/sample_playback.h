@@ -1,6 +1,6 @@
 // The soundtrack played from its samples rendered offline (music/soundtrack.h)
 // where the show's music clock says (music/music_clock.h): what a show needs
-// that starts anywhere, pauses and seeks. It only makes sound; the note
+// that starts anywhere, pauses and seeks. It makes the sound; the note
 // counts come from the clock (app/transport.h).
 #pragma once
 
@@ -13,14 +13,15 @@
 class SamplePlayback {
  public:
   // `samples`: the module played once, interleaved stereo at `rate`.
-  SamplePlayback(const MusicClock& clock, std::vector<int16_t> samples, int rate);
+  SamplePlayback(MusicClock& clock, std::vector<int16_t> samples, int rate);
 
   // The audio callback (platform::AudioFill): `playback` is a SamplePlayback,
   // its buffer heard from now plus the platform's output latency.
   static void fillOutput(void* playback, int16_t* frames, int frameCount);
   // Writes exactly frameCount stereo frames heard from real time `heardAt`:
   // the music at the clock's place, silence while the clock is stopped and
-  // outside the music.
+  // outside the music. Within the drift it lets pass it is not nudged: it
+  // tells the clock how far off it is heard (MusicClock::hear).
   void fill(int16_t* out, int frameCount, double heardAt);
 
   // A reloaded soundtrack, played on from the clock's place.
@@ -30,7 +31,7 @@ class SamplePlayback {
   int64_t position() const;
 
  private:
-  const MusicClock& clock_;
+  MusicClock& clock_;
   mutable std::mutex mutex_;
   std::vector<int16_t> samples_;
   int rate_;

@@ -131,6 +131,33 @@ TEST_F(TransportTest, PauseHoldsTheTimeTheMusicAndTheCounts) {
   EXPECT_EQ(frameCounts().instrument1, 17);
 }
 
+// A player heard a little off the clock is nudged back over seconds rather
+// than moved: meanwhile a frame counts the notes as they are heard. Held, and
+// from a start or a seek on, where the player moves, as the clock has them.
+TEST_F(TransportTest, WhileThePlayerIsNudgedBackANoteIsCountedAsItIsHeard) {
+  transport_.play();
+  const struct {
+    double ahead, at;
+    int hits1;
+  } cases[] = {
+      {0.0, 0.145, 1}, {0.010, 0.145, 2}, {0.004, 0.145, 1}, {0.0, 0.155, 2}, {-0.010, 0.155, 1}, {-0.004, 0.155, 2},
+  };
+  for (const auto& c : cases) {
+    music_.hear(c.ahead);
+    now_ = 10.0 + c.at;
+    EXPECT_EQ(frameCounts().instrument1, c.hits1) << c.ahead << " s ahead at " << c.at;
+  }
+  music_.hear(0.010);
+  transport_.pause(0.145);
+  EXPECT_EQ(frameCounts().instrument1, 1) << "held";
+  music_.hear(0.010);
+  transport_.play();
+  EXPECT_EQ(frameCounts().instrument1, 1) << "started again";
+  music_.hear(0.010);
+  transport_.setPosition(0.145);
+  EXPECT_EQ(frameCounts().instrument1, 1) << "a seek";
+}
+
 // A module reloaded: the counts are its notes' from then on.
 TEST_F(TransportTest, AReloadedModulesNotesAreTheOnesCounted) {
   transport_.setPosition(3.0);
