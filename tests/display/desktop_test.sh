@@ -89,21 +89,30 @@ open_other_window() {
 }
 
 focused() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
-# alt_tab: Alt+Tab as a hand presses it, Alt held a moment: xdotool's own
-# alt+Tab lets Alt go at once, and a window manager slowed by a busy machine
-# that takes the keyboard for its cycling only after that goes on cycling,
-# the focus never moved (seen once in CI).
-alt_tab() {
-  xdotool keydown alt key Tab
-  sleep 0.3
-  xdotool keyup alt
-}
 # gets_focus WINDOW: true once WINDOW has the focus, within 5 s: a window
 # manager on a loaded machine switches late.
 gets_focus() {
   for _ in $(seq 50); do
     if focused "$1"; then return 0; fi
     sleep 0.1
+  done
+  return 1
+}
+# alt_tab_to WINDOW: Alt+Tab, as a hand presses it (Alt held a moment, where
+# xdotool's own alt+Tab lets it go at once); true once WINDOW has the focus.
+# In CI the window manager has twice let a press pass (the focus never moved;
+# alone, the test has always passed): then the press is said, with what had
+# the focus and Alt's modifier, and made once more.
+alt_tab_to() {
+  local press
+  for press in 1 2; do
+    xdotool keydown alt key Tab
+    sleep 0.3
+    xdotool keyup alt
+    sleep 0.5
+    if gets_focus "$1"; then return 0; fi
+    echo "     Alt+Tab press $press: the focus stayed on \"$(xdotool getactivewindow getwindowname 2>&1)\";" \
+      "$(xkbcomp -xkb "$DISPLAY" - 2>/dev/null | grep -m1 'modifier_map Mod1' | tr -s ' ')" >&2
   done
   return 1
 }
@@ -128,9 +137,7 @@ check $? "the picture between them"
 
 open_other_window
 xdotool windowactivate --sync "$id"
-alt_tab
-sleep 0.5
-gets_focus "$other"
+alt_tab_to "$other"
 check $? "Alt+Tab gives the focus to the other window"
 shot away1 600x400+400+200
 sleep 1
@@ -147,9 +154,7 @@ xdotool windowmove --sync "$other" 8 8
 becomes after_move before_move 600x300+500+300
 check $? "a part of the inactive show that was covered shows its last frame again"
 
-alt_tab
-sleep 0.5
-gets_focus "$id"
+alt_tab_to "$id"
 check $? "Alt+Tab gives the focus back to the show"
 shot back1 600x400+400+200
 sleep 1
