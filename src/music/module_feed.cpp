@@ -79,7 +79,7 @@ double ModuleFeed::follow(int16_t* out, int frames, const MusicPlace& place, dou
   } else {
     fillStretched(out, rest, rest - static_cast<int>(nudge));
   }
-  return silent == 0 ? static_cast<double>(followed.ahead) / rate : 0.0;
+  return static_cast<double>(followed.ahead) / rate;
 }
 
 void ModuleFeed::fillStretched(int16_t* out, int frames, int source) {
